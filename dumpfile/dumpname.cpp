@@ -1,0 +1,87 @@
+#include "dumpfile/dumpname.h"
+
+namespace {
+
+const QByteArray kNamePrefix = "BL_";
+const QByteArray kNameSuffix = "_conv.bin";
+
+// Characters at 1-based positions; a position past the end gives nothing.
+QByteArray charsAt(const QByteArray &text, std::initializer_list<int> positions)
+{
+    QByteArray out;
+    for (int position : positions) {
+        if (position <= text.size())
+            out += text.at(position - 1);
+    }
+    return out;
+}
+
+QByteArray withoutTrailingLineEnds(QByteArray version)
+{
+    while (!version.isEmpty() && (version.endsWith('\r') || version.endsWith('\n') || version.endsWith(' ')))
+        version.chop(1);
+    return version;
+}
+
+// Name characters for a 128 kB loader whose first block does not carry its name.
+bool nameFromVersion128(const QByteArray &version, QByteArray *nameChars, int *headerNameLength)
+{
+    if (version.size() == 7) {
+        *nameChars = charsAt(version, {1, 3, 5}) + version.mid(6, 2);
+        *headerNameLength = 8;
+        return true;
+    }
+    if (version.size() == 5) {
+        *nameChars = charsAt(version, {1, 3, 5});
+        *headerNameLength = 6;
+        return true;
+    }
+    return false;
+}
+
+DumpPlan named(const QByteArray &nameChars, const QByteArray &headerTemplate, int headerNameLength)
+{
+    const QByteArray name = kNamePrefix + nameChars + kNameSuffix;
+    return {fileNameSafe(name), headerTemplate + name.left(headerNameLength) + 'x', {}};
+}
+
+} // namespace
+
+QString fileNameSafe(const QByteArray &name)
+{
+    QByteArray safe = name;
+    for (char &c : safe) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 0x20 || code == 0x7F || QByteArrayView("/\\:*?\"<>|").contains(c))
+            c = '_';
+    }
+    return QString::fromLatin1(safe);
+}
+
+DumpPlan planDump(const DumpRequest &request)
+{
+    const DumpPlan plain{kPlainDumpName, {}, {}};
+    if (!request.headerOption)
+        return plain;
+
+    if (request.loaderSizeKb == 64)
+        return named(charsAt(request.loaderVersion, {1, 3, 5}), request.templates.header64, 6);
+
+    if (request.loaderSizeKb == 128) {
+        const QByteArray &frame = request.firstFrame;
+        if (frame.size() >= 7 && frame.startsWith("BL"))
+            return named(frame.mid(2, 5), request.templates.header128, 8);
+
+        QByteArray nameChars;
+        int headerNameLength = 0;
+        // The usual banner leaves a CR behind the version ("6.0.2.1" CR); without it the
+        // version rules apply again.
+        if (nameFromVersion128(request.loaderVersion, &nameChars, &headerNameLength)
+            || nameFromVersion128(withoutTrailingLineEnds(request.loaderVersion), &nameChars, &headerNameLength))
+            return named(nameChars, request.templates.header128, headerNameLength);
+    }
+
+    DumpPlan fallback = plain;
+    fallback.note = QStringLiteral("No name for the KUP header from this loader, saving BLdump.bin without header.\r\n");
+    return fallback;
+}

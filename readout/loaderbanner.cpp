@@ -1,0 +1,54 @@
+#include "readout/loaderbanner.h"
+
+#include "readout/wiretext.h"
+
+void BannerScanner::reset()
+{
+    m_banner.reset({wire::kBanner});
+    m_mark.reset({wire::kVersionMark});
+    m_markFound = false;
+    m_head.clear();
+    m_afterMark.clear();
+}
+
+bool BannerScanner::feed(const QByteArray &chunk)
+{
+    const qsizetype headRoom = kNoMarkOffset + kVersionLength - m_head.size();
+    if (headRoom > 0)
+        m_head += chunk.left(headRoom);
+
+    if (!m_markFound) {
+        const qsizetype versionStart = m_mark.feed(chunk);
+        if (versionStart >= 0) {
+            m_markFound = true;
+            m_afterMark = chunk.mid(versionStart, kVersionLength);
+        }
+    } else if (m_afterMark.size() < kVersionLength) {
+        m_afterMark += chunk.left(kVersionLength - m_afterMark.size());
+    }
+    return m_banner.feed(chunk) >= 0;
+}
+
+QByteArray BannerScanner::rawVersion() const
+{
+    return m_markFound ? m_afterMark : m_head.mid(kNoMarkOffset, kVersionLength);
+}
+
+LoaderFamily loaderFamily(const QByteArray &version)
+{
+    switch (version.isEmpty() ? '\0' : version.front()) {
+    case '1': case '2': case '3':
+        return {64, 1984, 64};
+    case '5': case '6':
+        return {128, 1920, 128};
+    default:
+        return {};
+    }
+}
+
+QByteArray trimRecognisedVersion(const QByteArray &version)
+{
+    if (version.size() >= 8 && version.at(6) == '\r' && version.at(7) == '\n')
+        return version.left(5);
+    return version;
+}

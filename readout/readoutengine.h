@@ -1,0 +1,84 @@
+#pragma once
+// The read-out's protocol, without any I/O.
+//
+// The window feeds it each chunk the port delivers (one chunk is one read of the port) and
+// carries out the actions it returns. The engine owns no port, no timer and no file, so every
+// wait, every split of a token and every fault can be driven from a test.
+
+#include "dumpfile/dumpname.h"
+#include "readout/loaderbanner.h"
+#include "readout/readoutaction.h"
+#include "readout/tokenwait.h"
+
+#include <QByteArray>
+
+#include <chrono>
+
+class ReadoutEngine
+{
+public:
+    enum class State {
+        Idle,               // no read-out, or one that ended
+        Banner,             // keying, waiting for "MICOM"
+        FlashEnd,           // keying, waiting for "BL_FLASH_END"
+        UpperAck,
+        LineEnd,
+        StartBlockRequest,
+        BlockCountRequest,
+        LowerAck,
+        Frame,              // waiting for a block frame
+        Total,              // waiting for the total sum byte
+        BlockFailed,        // a block failed its sum: over, but port and file stay open
+    };
+
+    // A frame or the total byte that stops coming ends the read-out after this long.
+    static constexpr std::chrono::seconds kStallLimit{10};
+
+    // The block settings of the window, taken before the port is opened.
+    void setRequest(qint16 startBlock, qint16 blockCount);
+    // The port is open: begin keying and wait for the banner.
+    ReadoutActions start(bool headerOption, const DumpTemplates &templates);
+    // One read of the port.
+    ReadoutActions feed(const QByteArray &chunk);
+    // No byte for kStallLimit while awaitsBinary().
+    ReadoutActions stallTimeout();
+    // The port was closed (Close, window closed, line lost): the read-out is over, silently.
+    void stop() { m_state = State::Idle; }
+
+    State state() const { return m_state; }
+    bool awaitsBinary() const { return m_state == State::Frame || m_state == State::Total; }
+
+    qint16 StartBlock() const { return m_startBlock; }
+    qint16 BlockCount() const { return m_blockCount; }
+    QByteArray LoaderVersion() const { return m_loaderVersion; }
+    qint16 LoaderSizeKb() const { return m_loaderSizeKb; }
+    int blocksPassed() const { return m_blockIndex; }
+
+private:
+    void identify(ReadoutActions &out);
+    void advanceHandshake(ReadoutActions &out);
+    void awaitText(State state, QList<QByteArray> tokens);
+    void requestNext(ReadoutActions &out);
+    void takeFrame(ReadoutActions &out);
+    void takeTotal(ReadoutActions &out);
+    void abort(ReadoutActions &out, const QString &reason);
+    int blockNumber() const { return int(m_startBlock) + m_blockIndex; }
+    int expectedBytes() const;
+    QString pendingName() const;
+
+    State m_state = State::Idle;
+    bool m_headerOption = false;
+    DumpTemplates m_templates;
+
+    qint16 m_startBlock = 0;
+    qint16 m_blockCount = 0;
+    QByteArray m_loaderVersion;
+    qint16 m_loaderSizeKb = 0;
+
+    BannerScanner m_banner;
+    TokenWait m_rxText;       // the text of the current handshake wait
+    QByteArray m_rxBytes;     // the frame, or the total byte, received so far
+    int m_blockIndex = 0;     // blocks that passed their check
+    qint32 m_blockSum = 0;
+    int m_totalSum = 0;
+};

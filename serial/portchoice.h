@@ -1,0 +1,16 @@
+#pragma once
+// Which device a choice in the port list means, and how messages name it.
+
+#include <QString>
+
+struct PortChoice
+{
+    QString device;  // what the serial layer opens
+    QString label;   // how messages name the port: "COM 3", or the text the user typed
+};
+
+// Port n of the list: COM n on Windows, the n-th serial device (/dev/ttyS(n-1)) elsewhere.
+PortChoice portForNumber(int number);
+
+// A device typed into the port box that matches no entry, opened as it stands.
+PortChoice portForTypedName(const QString &text);

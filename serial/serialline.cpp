@@ -1,0 +1,76 @@
+#include "serial/serialline.h"
+
+#include <QFileInfo>
+
+namespace {
+
+bool mayAccess(const QString &device)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(device);
+    return true;  // Windows answers "access denied" only when another program holds the port
+#else
+    const QFileInfo info(device.startsWith('/') ? device : "/dev/" + device);
+    return info.isReadable() && info.isWritable();
+#endif
+}
+
+} // namespace
+
+SerialLine::SerialLine(QObject *parent) : QObject(parent)
+{
+    connect(&m_port, &QSerialPort::readyRead, this, &SerialLine::dataArrived);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLine::handleError);
+}
+
+void SerialLine::applyLineSettings()
+{
+    m_port.setBaudRate(QSerialPort::Baud115200);
+    m_port.setParity(QSerialPort::NoParity);
+    m_port.setDataBits(QSerialPort::Data8);
+    m_port.setStopBits(QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    m_port.setReadBufferSize(kReceiveBufferSize);
+}
+
+OpenOutcome SerialLine::open(const QString &device)
+{
+    m_port.setPortName(device);
+    m_lostReported = false;
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        const QSerialPort::SerialPortError error = m_port.error();
+        m_port.clearError();
+        return classifyOpenError(error == QSerialPort::NoError ? QSerialPort::UnknownError : error,
+                                 mayAccess(device));
+    }
+    return m_port.isOpen() ? OpenOutcome::Opened : OpenOutcome::ClosedAfterOpen;
+}
+
+void SerialLine::close()
+{
+    if (m_port.isOpen())
+        m_port.close();
+    m_port.clearError();
+}
+
+void SerialLine::write(const QByteArray &bytes)
+{
+    if (m_port.isOpen())
+        m_port.write(bytes);
+}
+
+void SerialLine::discardInput()
+{
+    m_port.clear(QSerialPort::Input);
+    m_port.readAll();
+}
+
+void SerialLine::handleError(QSerialPort::SerialPortError error)
+{
+    const bool lineGone = error == QSerialPort::ResourceError || error == QSerialPort::ReadError
+        || error == QSerialPort::WriteError;
+    if (!lineGone || !m_port.isOpen() || m_lostReported)
+        return;
+    m_lostReported = true;
+    emit lost(m_port.errorString());
+}

@@ -1,0 +1,140 @@
+// Dump names, KUP headers and the file writer.
+
+#include "dumpfile/dumpname.h"
+#include "dumpfile/dumpwriter.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+DumpPlan plan(bool header, int sizeKb, const QByteArray &version, const QByteArray &frame = QByteArray(7, 'z'))
+{
+    return planDump({header, sizeKb, version, frame, {}});
+}
+
+} // namespace
+
+class TestDumpFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void namesAndHeaders_data();
+    void namesAndHeaders();
+    void noRuleFallsBackToThePlainDump();
+    void hostileNameBytesStayInTheFolder();
+    void layoutsOnDisk();
+    void writerReportsWhatGoesWrong();
+};
+
+void TestDumpFile::namesAndHeaders_data()
+{
+    QTest::addColumn<bool>("header");
+    QTest::addColumn<int>("sizeKb");
+    QTest::addColumn<QByteArray>("version");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QByteArray>("expectedHeader");
+
+    const QByteArray t128 = "KAON0008B9FFFFFFFFFFFF0000000000t";
+    const QByteArray t64 = "KAON0008B9FFFFFFFFFFFF0000000000L";
+    const QByteArray other(7, 'z');
+    QTest::newRow("no header option") << false << 128 << QByteArray("6.0.2.1") << QByteArray("BL61234") << "BLdump.bin" << QByteArray();
+    QTest::newRow("frame names a 128 kB dump") << true << 128 << QByteArray("5.1.3") << QByteArray("BL61234") << "BL_61234_conv.bin" << t128 + "BL_61234x";
+    QTest::newRow("7-character version") << true << 128 << QByteArray("6.0.2.1") << other << "BL_6021_conv.bin" << t128 + "BL_6021_x";
+    QTest::newRow("5-character version") << true << 128 << QByteArray("5.1.3") << other << "BL_513_conv.bin" << t128 + "BL_513x";
+    QTest::newRow("lower-case bl is no name") << true << 128 << QByteArray("5.1.3") << QByteArray("bl61234") << "BL_513_conv.bin" << t128 + "BL_513x";
+    QTest::newRow("64 kB") << true << 64 << QByteArray("2.0.4") << QByteArray("BL61234") << "BL_204_conv.bin" << t64 + "BL_204x";
+    QTest::newRow("64 kB, 8 characters") << true << 64 << QByteArray("2.0.4.1\r") << other << "BL_204_conv.bin" << t64 + "BL_204x";
+    QTest::newRow("64 kB, short version") << true << 64 << QByteArray("2.1") << other << "BL_21_conv.bin" << t64 + "BL_21_x";
+    QTest::newRow("usual banner: CR after 7 characters") << true << 128 << QByteArray("6.0.2.1\r") << other << "BL_6021_conv.bin" << t128 + "BL_6021_x";
+}
+
+void TestDumpFile::namesAndHeaders()
+{
+    QFETCH(bool, header);
+    QFETCH(int, sizeKb);
+    QFETCH(QByteArray, version);
+    QFETCH(QByteArray, frame);
+    QFETCH(QString, fileName);
+    QFETCH(QByteArray, expectedHeader);
+
+    const DumpPlan p = plan(header, sizeKb, version, frame);
+    QCOMPARE(p.fileName, fileName);
+    QCOMPARE(p.header, expectedHeader);
+    QVERIFY(p.note.isEmpty());
+}
+
+void TestDumpFile::noRuleFallsBackToThePlainDump()
+{
+    for (const DumpPlan &p : {plan(true, 0, "4.0.0.1"), plan(true, 128, "6.0.2.1.9"), plan(true, 128, ""),
+                              plan(true, 128, "6.0.2.1."), plan(true, 128, "6.0 \r\n")}) {
+        QCOMPARE(p.fileName, QStringLiteral("BLdump.bin"));
+        QVERIFY(p.header.isEmpty());
+        QVERIFY(p.note.endsWith("\r\n"));
+    }
+}
+
+void TestDumpFile::hostileNameBytesStayInTheFolder()
+{
+    QCOMPARE(plan(true, 128, "", "BL../..").fileName, QStringLiteral("BL_.._.._conv.bin"));
+    QCOMPARE(plan(true, 128, "", "BL/etc/").fileName, QStringLiteral("BL__etc__conv.bin"));
+    const DumpPlan control = plan(true, 128, "", QByteArray("BL\0\x01\x1f\x7f|", 7));
+    QCOMPARE(control.fileName, QStringLiteral("BL_______conv.bin"));
+    // The header keeps the loader's own bytes.
+    QCOMPARE(control.header.right(9), QByteArray("BL_\0\x01\x1f\x7f|x", 9));
+    QCOMPARE(plan(true, 64, "\\:*?\"<>").fileName, QStringLiteral("BL_____conv.bin"));
+    // Bytes above 127 are kept as the characters of those codes.
+    QCOMPARE(plan(true, 128, "", "BL\xe9\xe0\xfc\xb5\xff").fileName, QString::fromLatin1("BL_\xe9\xe0\xfc\xb5\xff_conv.bin"));
+}
+
+void TestDumpFile::layoutsOnDisk()
+{
+    QTemporaryDir dir;
+    const QByteArray data(1024 * 3, 'd');
+    struct Case { DumpPlan plan; qint64 headerSize; };
+    for (const Case &c : {Case{plan(false, 128, ""), 0}, Case{plan(true, 128, "6.0.2.1"), 42},
+                          Case{plan(true, 128, "5.1.3"), 40}, Case{plan(true, 64, "2.0.4"), 40}}) {
+        const QString path = dir.filePath(c.plan.fileName);
+        {
+            // A longer file of the same name from before is cut to the new dump.
+            QFile old(path);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write(QByteArray(200000, 'o'));
+        }
+        DumpWriter writer;
+        QVERIFY(writer.open(path, c.plan.header));
+        QVERIFY(writer.append(data.left(1024)));
+        QCOMPARE(QFileInfo(path).size(), c.headerSize + 1024);  // on disk before close
+        QVERIFY(writer.append(data.mid(1024)));
+        writer.close();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray content = file.readAll();
+        QCOMPARE(content.size(), c.headerSize + data.size());
+        QCOMPARE(content.left(c.headerSize), c.plan.header);
+        QCOMPARE(content.mid(c.headerSize), data);
+    }
+}
+
+void TestDumpFile::writerReportsWhatGoesWrong()
+{
+    QTemporaryDir dir;
+    DumpWriter writer;
+    QVERIFY(!writer.open(dir.filePath("missing/BLdump.bin"), {}));
+    QVERIFY(!writer.errorString().isEmpty());
+    QVERIFY(!writer.isOpen());
+    QVERIFY(!writer.append("x"));
+    QVERIFY(QDir(dir.path()).mkdir("BLdump.bin"));
+    QVERIFY(!writer.open(dir.filePath("BLdump.bin"), {}));
+    if (QFile::exists("/dev/full")) {
+        QVERIFY(writer.open("/dev/full", {}));
+        QVERIFY(!writer.append(QByteArray(1024, 'x')));
+        QVERIFY(!writer.errorString().isEmpty());
+    }
+}
+
+QTEST_GUILESS_MAIN(TestDumpFile)
+#include "tst_dumpfile.moc"

@@ -1,0 +1,27 @@
+# Shared set-up for ./run and ./test: install what is missing, then configure and build.
+# Sourced, not run.
+
+TAMRIX_PACKAGES="cmake g++ make qt6-base-dev qt6-serialport-dev"
+
+tamrix_install_missing() {
+  local missing=() pkg
+  for pkg in $TAMRIX_PACKAGES "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=""
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; return 1; }
+    sudo=sudo
+  fi
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# tamrix_build DIR [cmake options...]
+tamrix_build() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  cmake --build "$dir" --parallel "$(nproc 2>/dev/null || echo 2)"
+}

@@ -1,0 +1,225 @@
+#include "ui/form1.h"
+
+#include "ui/appicon.h"
+#include "ui/linklabel.h"
+#include "ui/logview.h"
+#include "ui/statuslamp.h"
+#include "ui/twips.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+// Client area of the window in twips.
+constexpr int kWindowWidth = 7410;
+constexpr int kWindowHeight = 5880;
+
+QFont dialogFont()
+{
+    QFont font = QFontDatabase::families().contains(QStringLiteral("MS Sans Serif"))
+        ? QFont(QStringLiteral("MS Sans Serif"))
+        : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSizeF(8.25);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+template <typename Widget, typename... Args>
+Widget *make(QWidget *parent, const char *name, Args &&...args)
+{
+    auto *widget = new Widget(std::forward<Args>(args)..., parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QFrame *verticalLine(QWidget *parent, const char *name, int left, int top, int height)
+{
+    auto *line = make<QFrame>(parent, name);
+    line->setFrameShape(QFrame::VLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setForegroundRole(QPalette::Mid);
+    line->setGeometry(twipsToPixels(left), twipsToPixels(top), 1, twipsToPixels(height));
+    return line;
+}
+
+} // namespace
+
+Form1::Form1(QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
+                          | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Tamrix for KAON STBs"));
+    setWindowIcon(tamrixIcon());
+    setFont(dialogFont());
+    setFixedSize(twipsToPixels(kWindowWidth), twipsToPixels(kWindowHeight));
+
+    Timer1.setInterval(300);
+    Timer1.start();  // enabled in the design; the load handler switches it off
+    m_stallTimer.setSingleShot(true);
+    m_stallTimer.setInterval(ReadoutEngine::kStallLimit);
+
+    buildControls();
+    setTabOrder();
+    connectControls();
+    load();
+}
+
+void Form1::buildControls()
+{
+    // Frames first: the controls that stand in front of them are created later, on top.
+    frmCom = make<QGroupBox>(this, "frmCom", QStringLiteral("Serial Port Settings"));
+    placeInTwips(frmCom, 0, 0, 1575, 830);
+    frmDataInfo = make<QGroupBox>(this, "frmDataInfo", QStringLiteral("Data Request"));
+    placeInTwips(frmDataInfo, 1680, 0, 3615, 830);
+    Frame2 = make<QGroupBox>(this, "Frame2", QStringLiteral("COM Control"));
+    placeInTwips(Frame2, 5400, 0, 1935, 830);
+    Frame5 = make<QGroupBox>(this, "Frame5");
+    placeInTwips(Frame5, 0, 810, 7335, 400);
+    Frame1 = make<QGroupBox>(this, "Frame1");
+    placeInTwips(Frame1, 0, 1200, 7335, 3975);
+    Frame3 = make<QGroupBox>(this, "Frame3", QStringLiteral("About"));
+    placeInTwips(Frame3, 0, 5160, 7335, 615);
+
+    cmbCom = make<QComboBox>(this, "cmbCom");
+    cmbCom->setEditable(true);
+    cmbCom->setInsertPolicy(QComboBox::NoInsert);
+    cmbCom->setToolTip(QStringLiteral("Select the COM-Port for the receiver"));
+    placeInTwips(cmbCom, 240, 300, 1095, 315);
+
+    Label1 = make<QLabel>(frmDataInfo, "Label1", QStringLiteral("Start with Block"));
+    placeInTwips(Label1, 120, 240, 1215, 255);
+    txtStart = make<QLineEdit>(frmDataInfo, "txtStart", QStringLiteral("1920"));
+    txtStart->setEnabled(false);
+    placeInTwips(txtStart, 1680, 200, 495, 285);
+    Label2 = make<QLabel>(frmDataInfo, "Label2", QStringLiteral("Number of Blocks"));
+    placeInTwips(Label2, 120, 520, 1335, 255);
+    txtNumber = make<QLineEdit>(frmDataInfo, "txtNumber", QStringLiteral("0128"));
+    txtNumber->setEnabled(false);
+    placeInTwips(txtNumber, 1680, 500, 495, 285);
+    optBL64 = make<QRadioButton>(frmDataInfo, "optBL64", QStringLiteral("BL 64 kB"));
+    placeInTwips(optBL64, 2400, 200, 1095, 255);
+    optBL128 = make<QRadioButton>(frmDataInfo, "optBL128", QStringLiteral("BL 128 kB"));
+    optBL128->setChecked(true);
+    placeInTwips(optBL128, 2400, 500, 1095, 255);
+
+    Command1 = make<QPushButton>(this, "Command1", QStringLiteral("Open"));
+    placeInTwips(Command1, 5520, 270, 615, 375);
+    Command2 = make<QPushButton>(Frame2, "Command2", QStringLiteral("Close"));
+    Command2->setEnabled(false);
+    placeInTwips(Command2, 840, 270, 615, 375);
+    Shape1 = make<StatusLamp>(Frame2, "Shape1");
+    placeInTwips(Shape1, 1560, 320, 255, 255);
+
+    chkBL = make<QCheckBox>(Frame5, "chkBL",
+                            QStringLiteral("Ascertain the size and add the header for the KUP - Loader  "
+                                           "(use it at your own risk !!!)"));
+    placeInTwips(chkBL, 120, 120, 6615, 255);
+
+    ProgressBar1 = make<QProgressBar>(Frame1, "ProgressBar1");
+    ProgressBar1->setTextVisible(false);
+    placeInTwips(ProgressBar1, 120, 140, 7095, 255);
+    Label3 = make<QLabel>(Frame1, "Label3", QStringLiteral("Save to"));
+    placeInTwips(Label3, 240, 3520, 735, 255);
+    Text2 = make<QLineEdit>(Frame1, "Text2");
+    placeInTwips(Text2, 1080, 3480, 5175, 330);
+    cmdDir = make<QPushButton>(Frame1, "cmdDir", QStringLiteral("Directory"));
+    placeInTwips(cmdDir, 6360, 3460, 855, 375);
+
+    Text1 = make<LogView>(this, "Text1");
+    placeInTwips(Text1, 120, 1560, 7095, 2895);
+    Text1->setFocus();
+
+    buildAboutFrame();
+}
+
+void Form1::buildAboutFrame()
+{
+    Label4 = make<QLabel>(Frame3, "Label4", QStringLiteral("\u00A9 2026 the Tamrix team"));
+    placeInTwips(Label4, 120, 240, 1815, 255);
+    Line1 = verticalLine(Frame3, "Line1", 1920, 120, 480);
+    Label5 = make<QLabel>(Frame3, "Label5", QStringLiteral("For contact and  more info:"));
+    placeInTwips(Label5, 2160, 240, 1935, 255);
+    Label6 = make<LinkLabel>(Frame3, "Label6", QUrl(kWebPage).host());
+    placeInTwips(Label6, 4200, 240, 1815, 255);
+    Line2 = verticalLine(Frame3, "Line2", 6000, 120, 480);
+    Label7 = make<QLabel>(Frame3, "Label7", QStringLiteral("Tamrix v2.2"));
+    placeInTwips(Label7, 6240, 240, 975, 255);
+}
+
+void Form1::setTabOrder()
+{
+    // Keyboard order of the design; labels, frames and the progress bar take no focus.
+    const QList<QWidget *> order{Text1, cmbCom, Command1, txtStart, txtNumber, Command2,
+                                 Text2, optBL64, optBL128, cmdDir, chkBL};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void Form1::connectControls()
+{
+    connect(Command1, &QPushButton::clicked, this, &Form1::RunReadout);
+    connect(Command2, &QPushButton::clicked, this, &Form1::ClosePort);
+    connect(&Timer1, &QTimer::timeout, this, &Form1::onTimer1Tick);
+    connect(&m_stallTimer, &QTimer::timeout, this, &Form1::onStallTimeout);
+    connect(&MSComm1, &SerialLine::dataArrived, this, &Form1::onDataArrived);
+    connect(&MSComm1, &SerialLine::lost, this, &Form1::onLineLost);
+    connect(optBL64, &QRadioButton::toggled, this, [this](bool on) { if (on) onOptBL64Click(); });
+    connect(optBL128, &QRadioButton::toggled, this, [this](bool on) { if (on) onOptBL128Click(); });
+    connect(chkBL, &QCheckBox::toggled, this, &Form1::onChkBLClick);
+    connect(cmdDir, &QPushButton::clicked, this, &Form1::onCmdDirClick);
+    connect(Label6, &LinkLabel::clicked, this, &Form1::onLabel6Click);
+}
+
+void Form1::load()
+{
+    for (int number = 1; number <= 4; ++number)
+        cmbCom->addItem(QStringLiteral("COM %1").arg(number), number);
+    cmbCom->setCurrentIndex(0);
+    Timer1.stop();
+    MSComm1.applyLineSettings();
+    ProgressBar1->setValue(0);
+    ProgressBar1->setEnabled(false);
+    Text1->replaceText(QStringLiteral(
+        "Select the COM-Port, the size of the BootLoader, click OPEN and turn the STB on."));
+    Text2->setText(programFolder());
+    LoaderHeader128 = kLoaderHeader128;
+    LoaderHeader64 = kLoaderHeader64;
+}
+
+QString Form1::programFolder() const
+{
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator();
+}
+
+void Form1::showMessageBox(const QString &prompt, const QString &title)
+{
+    if (m_messageBoxHandler) {
+        m_messageBoxHandler(prompt, title);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::Ok, this);
+    box.exec();
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    // Closing the window in the middle of a read-out ends it like Close does.
+    if (MSComm1.isOpen())
+        ClosePort();
+    Timer1.stop();
+    QWidget::closeEvent(event);
+}

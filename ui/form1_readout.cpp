@@ -1,0 +1,123 @@
+// The read-out as the window runs it: the engine decides, the window carries out.
+
+#include "ui/form1.h"
+
+#include "readout/wiretext.h"
+#include "ui/logview.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QProgressBar>
+
+void Form1::RunReadout()
+{
+    m_readout.setRequest(static_cast<qint16>(txtStart->text().toInt()),
+                         static_cast<qint16>(txtNumber->text().toInt()));
+    if (!OpenPort(selectedPort())) {
+        ClosePort();
+        return;
+    }
+    carryOut(m_readout.start(chkBL->isChecked(), {LoaderHeader128, LoaderHeader64}));
+}
+
+void Form1::carryOut(const ReadoutActions &actions)
+{
+    using Kind = ReadoutAction::Kind;
+    for (const ReadoutAction &action : actions) {
+        // A closed port ends the read-out: whatever was still to be done is dropped.
+        if (!MSComm1.isOpen())
+            break;
+        switch (action.kind) {
+        case Kind::Send:
+            MSComm1.write(action.bytes);
+            break;
+        case Kind::AppendLog:
+            Text1->appendMessage(action.text);
+            break;
+        case Kind::ReplaceLog:
+            Text1->replaceText(action.text);
+            break;
+        case Kind::ProgressMax:
+            ProgressBar1->setMaximum(action.value);
+            break;
+        case Kind::ProgressValue:
+            ProgressBar1->setValue(action.value);
+            break;
+        case Kind::KeyingOn:
+            Timer1.start();
+            break;
+        case Kind::KeyingOff:
+            Timer1.stop();
+            break;
+        case Kind::DiscardInput:
+            MSComm1.discardInput();
+            break;
+        case Kind::OpenDump:
+            openDumpFile(action.text, action.bytes);
+            break;
+        case Kind::WriteDump:
+            writeDump(action.bytes);
+            break;
+        case Kind::ClosePort:
+            ClosePort();
+            break;
+        }
+    }
+    // A frame or total that stops arriving must not leave the window waiting for ever.
+    if (m_readout.awaitsBinary() && MSComm1.isOpen())
+        m_stallTimer.start();
+    else
+        m_stallTimer.stop();
+}
+
+void Form1::openDumpFile(const QString &fileName, const QByteArray &header)
+{
+    // The folder text is a plain prefix: it carries its own trailing separator.
+    const QString path = Text2->text() + fileName;
+    if (!m_dumpFile.open(path, header)) {
+        endWithLogLine("Cannot write the dump file " + QDir::toNativeSeparators(path) + ": "
+                       + m_dumpFile.errorString());
+        return;
+    }
+    if (!header.isEmpty())
+        OutputFileName = fileName;
+}
+
+void Form1::writeDump(const QByteArray &data)
+{
+    if (!m_dumpFile.append(data))
+        endWithLogLine("Cannot write the dump file " + QDir::toNativeSeparators(m_dumpFile.path()) + ": "
+                       + m_dumpFile.errorString());
+}
+
+void Form1::endWithLogLine(const QString &line)
+{
+    Text1->appendMessage(line + QStringLiteral("\r\n"));
+    ClosePort();
+}
+
+void Form1::onDataArrived()
+{
+    const QByteArray chunk = MSComm1.readAll();
+    if (!chunk.isEmpty())
+        carryOut(m_readout.feed(chunk));
+}
+
+void Form1::onLineLost(const QString &reason)
+{
+    endWithLogLine("Lost serial port " + m_openPort.label + ": " + reason);
+}
+
+void Form1::onTimer1Tick()
+{
+    if (MSComm1.isOpen())
+        MSComm1.write(QByteArray(1, wire::kWakeUp));
+    else
+        Timer1.stop();
+}
+
+void Form1::onStallTimeout()
+{
+    carryOut(m_readout.stallTimeout());
+}

@@ -1,0 +1,53 @@
+// The settings made before a read-out: loader size, header option, output folder; and the link.
+
+#include "ui/form1.h"
+
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QUrl>
+
+void Form1::onOptBL64Click()
+{
+    txtStart->setText(QStringLiteral("1984"));
+    txtNumber->setText(QStringLiteral("0064"));
+}
+
+void Form1::onOptBL128Click()
+{
+    txtStart->setText(QStringLiteral("1920"));
+    txtNumber->setText(QStringLiteral("0128"));
+}
+
+void Form1::onChkBLClick()
+{
+    // With the header option the loader's banner decides the size, so the choice is locked.
+    const bool unlocked = !chkBL->isChecked();
+    optBL64->setEnabled(unlocked);
+    optBL128->setEnabled(unlocked);
+}
+
+void Form1::onCmdDirClick()
+{
+    Text2->setText(BrowseForFolder(QStringLiteral("Select a directory for saving data.")) + QDir::separator());
+    if (Text2->text() == QString(QDir::separator()) || Text2->text().isEmpty())
+        Text2->setText(programFolder());
+}
+
+QString Form1::BrowseForFolder(const QString &sTitle)
+{
+    QFileDialog dialog(this, sTitle);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+}
+
+void Form1::onLabel6Click()
+{
+    QDesktopServices::openUrl(QUrl(kWebPage));
+}
