@@ -179,6 +179,12 @@ void Form1::connectControls()
     connect(&MSComm1, &SerialLine::lost, this, &Form1::onLineLost);
     connect(optBL64, &QRadioButton::toggled, this, [this](bool on) { if (on) onOptBL64Click(); });
     connect(optBL128, &QRadioButton::toggled, this, [this](bool on) { if (on) onOptBL128Click(); });
+    // Of the size options only the selected one is a tab stop; the arrow keys move between them.
+    for (QRadioButton *option : {optBL64, optBL128}) {
+        const auto followSelection = [option](bool on) { option->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus); };
+        followSelection(option->isChecked());
+        connect(option, &QRadioButton::toggled, option, followSelection);
+    }
     connect(chkBL, &QCheckBox::toggled, this, &Form1::onChkBLClick);
     connect(cmdDir, &QPushButton::clicked, this, &Form1::onCmdDirClick);
     connect(Label6, &LinkLabel::clicked, this, &Form1::onLabel6Click);
