@@ -1,0 +1,102 @@
+#include "virtualreceiver.h"
+
+#include "toolprocess.h"
+
+#include <QFile>
+
+namespace {
+
+constexpr int StartTimeoutMs = 10000;
+
+QByteArray readWholeFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+VirtualReceiver::~VirtualReceiver()
+{
+    stop();
+}
+
+bool VirtualReceiver::start(const QStringList& args)
+{
+    stop();
+    m_devicePath.clear();
+    m_files = std::make_unique<QTemporaryDir>();
+    if (!m_files->isValid())
+        return false;
+
+    // Both go to files: they are complete whenever the test looks, whether
+    // or not its event loop has run since.
+    QFile(filePath("received.bin")).open(QIODevice::WriteOnly);
+    m_process.setStandardErrorFile(filePath("stderr.txt"));
+
+    const std::optional<QByteArray> line = startAndReadFirstLine(
+        m_process, QStringLiteral(TAMRIX_VRECEIVER),
+        args + QStringList{QStringLiteral("--record"), filePath("received.bin")}, StartTimeoutMs);
+    if (!line || line->isEmpty()) {
+        stop();
+        return false;
+    }
+    m_devicePath = QString::fromLocal8Bit(*line);
+    return true;
+}
+
+void VirtualReceiver::stop()
+{
+    endProcess(m_process);
+}
+
+bool VirtualReceiver::waitForExit(int timeoutMs)
+{
+    return waitForProcessExit(m_process, timeoutMs);
+}
+
+QByteArray VirtualReceiver::received() const
+{
+    return m_files ? readWholeFile(filePath("received.bin")) : QByteArray();
+}
+
+QString VirtualReceiver::stderrText() const
+{
+    return m_files ? QString::fromLocal8Bit(readWholeFile(filePath("stderr.txt"))) : QString();
+}
+
+QString VirtualReceiver::filePath(const char* name) const
+{
+    return m_files->filePath(QLatin1String(name));
+}
+
+PortHolder::~PortHolder()
+{
+    release();
+}
+
+bool PortHolder::hold(const QString& device)
+{
+    release();
+    m_error.clear();
+    const std::optional<QByteArray> line =
+        startAndReadFirstLine(m_process, QStringLiteral(TAMRIX_PORTHOLDER), {device}, StartTimeoutMs);
+    if (line && *line == "held")
+        return true;
+    m_process.waitForFinished(StartTimeoutMs);
+    m_error = QString::fromLocal8Bit(m_process.readAllStandardError()).trimmed();
+    if (m_error.isEmpty())
+        m_error = QStringLiteral("tamrix-portholder did not say \"held\"");
+    release();
+    return false;
+}
+
+void PortHolder::release()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    // End of stdin is its cue to close the port and exit.
+    m_process.closeWriteChannel();
+    if (!m_process.waitForFinished(5000))
+        endProcess(m_process);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// Runs tamrix-vreceiver, a virtual set-top box on a pseudo-terminal, for the
+// length of a test. Everything the tool sends is recorded; received() reads
+// it back at any time, also after stop().
+class VirtualReceiver
+{
+public:
+    VirtualReceiver() = default;
+    ~VirtualReceiver();
+    VirtualReceiver(const VirtualReceiver&) = delete;
+    VirtualReceiver& operator=(const VirtualReceiver&) = delete;
+
+    // Starts the receiver with ARGS (see tamrix-vreceiver --help) and waits
+    // for its device path. False if it did not come up; stderrText() says why.
+    bool start(const QStringList& args = {});
+    // Terminates it and waits until it has gone. Harmless if not running.
+    void stop();
+
+    QString devicePath() const { return m_devicePath; }
+    QByteArray received() const;
+    QString stderrText() const;
+
+    bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
+    // For --hangup faults, after which the receiver exits by itself.
+    bool waitForExit(int timeoutMs = 10000);
+    int exitCode() const { return m_process.exitCode(); }
+
+private:
+    QString filePath(const char* name) const;
+
+    QProcess m_process;
+    std::unique_ptr<QTemporaryDir> m_files;
+    QString m_devicePath;
+};
+
+// Keeps a serial port open in another process (tamrix-portholder), so a
+// test can try to open a port that somebody else holds.
+class PortHolder
+{
+public:
+    PortHolder() = default;
+    ~PortHolder();
+    PortHolder(const PortHolder&) = delete;
+    PortHolder& operator=(const PortHolder&) = delete;
+
+    // True once the other process has the port open. False if it could not
+    // open it; errorText() then has its message.
+    bool hold(const QString& device);
+    void release();
+
+    bool isHolding() const { return m_process.state() != QProcess::NotRunning; }
+    QString errorText() const { return m_error; }
+
+private:
+    QProcess m_process;
+    QString m_error;
+};

@@ -1,0 +1,96 @@
+#include "receiver.h"
+
+#include "options.h"
+#include "ptyport.h"
+#include "wiretime.h"
+
+#include <algorithm>
+#include <cstdio>
+
+Receiver::Receiver(const ReceiverOptions& options, const FlashImage& flash, PtyPort& port, QObject* parent)
+    : QObject(parent)
+    , m_port(port)
+    , m_loader(options.loader, flash)
+    , m_transmitter(port, options.paced)
+    , m_paced(options.paced)
+    , m_log(options.log)
+{
+    m_clock.start();
+    m_inboxTimer.setSingleShot(true);
+    m_inboxTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_inboxTimer, &QTimer::timeout, this, &Receiver::deliverDue);
+    connect(&m_port, &PtyPort::received, this, &Receiver::onReceived);
+    connect(&m_port, &PtyPort::lost, this, &Receiver::onLost);
+    connect(&m_transmitter, &Transmitter::hangUpDue, this, &Receiver::onHangUpDue);
+}
+
+bool Receiver::start(const QString& recordFile, QString* error)
+{
+    return recordFile.isEmpty() || m_recorder.open(recordFile, error);
+}
+
+void Receiver::onReceived(const QByteArray& bytes)
+{
+    m_recorder.append(bytes);
+    if (!m_paced) {
+        deliver(bytes);
+        return;
+    }
+    // A pty hands over a whole command at once; on a real line the box only
+    // has it once its last byte is in, and the next command queues behind it.
+    m_inputWireEndUs = std::max(nowUs(), m_inputWireEndUs) + wireTimeUs(bytes.size());
+    m_inbox.push_back({m_inputWireEndUs, bytes});
+    if (!m_inboxTimer.isActive())
+        deliverDue();
+}
+
+void Receiver::deliverDue()
+{
+    while (!m_inbox.empty() && m_inbox.front().dueUs <= nowUs()) {
+        const QByteArray bytes = m_inbox.front().bytes;
+        m_inbox.pop_front();
+        deliver(bytes);
+    }
+    if (!m_inbox.empty())
+        m_inboxTimer.start(int((m_inbox.front().dueUs - nowUs() + 999) / 1000));
+}
+
+void Receiver::deliver(const QByteArray& bytes)
+{
+    const Reaction r = m_loader.feed(bytes, nowUs() / 1000);
+    for (const QString& line : r.complaints)
+        say(line);
+    if (m_log) {
+        for (const QString& line : r.trace)
+            say(line);
+    }
+    if (r.powerCycled)
+        m_transmitter.clear();
+    if (!r.send.isEmpty())
+        m_transmitter.send(r.send);
+}
+
+void Receiver::onHangUpDue()
+{
+    say(QStringLiteral("hanging up the line, as the --hangup fault asks"));
+    m_inboxTimer.stop();
+    m_inbox.clear();
+    m_port.hangUp();
+    emit finished(0);
+}
+
+void Receiver::onLost(const QString& why)
+{
+    say(QStringLiteral("lost the line: %1").arg(why));
+    emit finished(1);
+}
+
+void Receiver::say(const QString& line) const
+{
+    const QByteArray text = QStringLiteral("tamrix-vreceiver [%1]: %2\n")
+                                .arg(double(nowUs()) / 1e6, 8, 'f', 3)
+                                .arg(line)
+                                .toLocal8Bit();
+    // One write per line, so lines never interleave with anything else.
+    std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+}

@@ -1,0 +1,430 @@
+// Checks the virtual receiver itself, so that a failing end-to-end test of
+// Tamrix points at Tamrix and not at its test double.
+
+#include "flashimage.h"
+#include "loader.h"
+#include "virtualreceiver.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+const QByteArray Key(1, LoaderMachine::Key);
+
+quint8 byteSum(const QByteArray& bytes)
+{
+    quint8 sum = 0;
+    for (char c : bytes)
+        sum = quint8(sum + quint8(c));
+    return sum;
+}
+
+QByteArray allBytes(const Reaction& r)
+{
+    QByteArray out;
+    for (const Emission& e : r.send)
+        out += e.bytes;
+    return out;
+}
+
+bool hangsUp(const Reaction& r)
+{
+    return !r.send.isEmpty() && r.send.last().hangUp;
+}
+
+// Plays the tool's side of the handshake against a loader, up to the first
+// frame request. Time stands still unless the test moves it.
+struct Tool
+{
+    explicit Tool(LoaderMachine& machine) : loader(machine) {}
+
+    LoaderMachine& loader;
+    qint64 nowMs = 0;
+    QStringList complaints;
+
+    Reaction feed(const QByteArray& bytes)
+    {
+        Reaction r = loader.feed(bytes, nowMs);
+        complaints += r.complaints;
+        return r;
+    }
+    QByteArray say(const QByteArray& bytes) { return allBytes(feed(bytes)); }
+
+    void handshake(const QByteArray& start = "1920", const QByteArray& count = "0128")
+    {
+        QVERIFY(say(Key).contains("MICOM"));
+        nowMs += 300;
+        QCOMPARE(say(Key), QByteArray("BL_FLASH_END\r\n"));
+        QCOMPARE(say("KDATA"), QByteArray("ACK\r\nKDATA OK\r\n"));
+        QCOMPARE(say("ack"), QByteArray("REQUEST_START_BLOCK\r\n"));
+        QCOMPARE(say(start), QByteArray("REQUEST_BLOCK\r\n"));
+        QCOMPARE(say(count), QByteArray("ack\r\n"));
+        QCOMPARE(say("REQUEST_DOWNLOAD\r"), QByteArray());
+    }
+    QByteArray frame(int block) { return say("REQUEST_1024DOWN:" + QByteArray::number(block) + '\r'); }
+};
+
+// The tool's end of a live receiver, with plain POSIX I/O.
+class Line
+{
+public:
+    explicit Line(const QString& device)
+        : m_fd(::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK))
+    {
+        termios tio = {};
+        if (m_fd >= 0 && ::tcgetattr(m_fd, &tio) == 0) {
+            ::cfmakeraw(&tio);
+            ::tcsetattr(m_fd, TCSANOW, &tio);
+        }
+    }
+    ~Line()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool isOpen() const { return m_fd >= 0; }
+    void send(const QByteArray& bytes) { QCOMPARE(::write(m_fd, bytes.constData(), size_t(bytes.size())), bytes.size()); }
+
+    // Reads until `done` holds for what came in, or timeoutMs passes.
+    template <typename Done>
+    QByteArray readUntil(Done done, int timeoutMs = 5000)
+    {
+        QByteArray in;
+        QElapsedTimer clock;
+        clock.start();
+        while (!done(in) && clock.elapsed() < timeoutMs) {
+            pollfd p = {m_fd, POLLIN, 0};
+            if (::poll(&p, 1, int(timeoutMs - clock.elapsed())) <= 0)
+                break;
+            char buffer[4096];
+            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+            if (n <= 0 && errno != EAGAIN)
+                break;
+            if (n > 0)
+                in += QByteArray(buffer, n);
+        }
+        return in;
+    }
+    QByteArray readToken(const QByteArray& token)
+    {
+        return readUntil([&](const QByteArray& in) { return in.contains(token); });
+    }
+    QByteArray readBytes(int n)
+    {
+        return readUntil([&](const QByteArray& in) { return in.size() >= n; });
+    }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+class VreceiverSelfTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void wholeSessionServesFlashAndTotal();
+    void keysBeforeKdataWaitAndKeysAfterItPowerCycle();
+    void faultsShapeTheRightFrame();
+    void hangUpsAndOnceOnlyFaults();
+    void unexpectedInputIsReportedAndSkipped();
+    void liveSessionOverThePty();
+    void pacedSessionTakesWireTime();
+};
+
+void VreceiverSelfTest::wholeSessionServesFlashAndTotal()
+{
+    FlashImage flash(128);
+    QString error;
+    QVERIFY(flash.setLoaderName("ABCDE", &error));
+    LoaderConfig config;
+    config.banner = "MICOM Version 6.0.2.1\r\n";
+    LoaderMachine loader(config, flash);
+    Tool tool{loader};
+    tool.handshake();
+
+    quint8 total = 0;
+    for (int block = 1920; block < 2048; ++block) {
+        const QByteArray frame = tool.frame(block);
+        QCOMPARE(frame.size(), LoaderMachine::FrameSize);
+        QCOMPARE(frame.left(1024), flash.block(block));
+        QCOMPARE(quint8(frame.at(1024)), byteSum(frame.left(1024)));
+        QVERIFY(!frame.mid(1025).contains('\0'));
+        total = quint8(total + quint8(frame.at(1024)));
+        QCOMPARE(tool.say("1024DOWN_SUCCESS:" + QByteArray::number(block) + '\r'), QByteArray());
+    }
+    QVERIFY(flash.block(1920).startsWith("BLABCDE"));
+    QVERIFY(!flash.block(1919).startsWith("BL"));
+    QCOMPARE(tool.say("REQUEST_TOTALCRC\r"), QByteArray(1, char(total)));
+    tool.say("DOWN_SUCCESS\r");
+    QCOMPARE(loader.state(), LoaderMachine::State::Off);
+    QVERIFY2(tool.complaints.isEmpty(), qPrintable(tool.complaints.join('\n')));
+
+    // A fresh session reports a fresh total.
+    tool.nowMs += 1000;
+    tool.handshake("2047", "0001");
+    const QByteArray last = tool.frame(2047);
+    QCOMPARE(tool.say("REQUEST_TOTALCRC\r"), last.mid(1024, 1));
+    QCOMPARE(loader.session(), 2);
+}
+
+void VreceiverSelfTest::keysBeforeKdataWaitAndKeysAfterItPowerCycle()
+{
+    FlashImage flash(64);
+    LoaderConfig config;
+    config.banner = "MICOM\r\n";
+    config.noise = "noise";
+    config.powerOnDelayMs = 1000;
+    LoaderMachine loader(config, flash);
+    Tool tool{loader};
+
+    // Power-up: noise first, then the banner, both held back by the delay.
+    const Reaction boot = tool.feed(Key + Key);
+    QCOMPARE(allBytes(boot), QByteArray("noiseMICOM\r\n"));
+    QCOMPARE(boot.send.first().delayMs, 1000);
+    tool.nowMs = 999;
+    QCOMPARE(tool.say(Key), QByteArray()); // still powering up
+    tool.nowMs = 1300;
+    const Reaction end = tool.feed(Key);
+    QCOMPARE(allBytes(end), QByteArray("BL_FLASH_END\r\n"));
+    QCOMPARE(end.send.first().gapMs, config.lineGapMs);
+    QCOMPARE(tool.say(Key + Key), QByteArray()); // the tool is still keying
+    const Reaction ack = tool.feed("KDATA");
+    QCOMPARE(ack.send.size(), 2);
+    QCOMPARE(ack.send.at(1).bytes, QByteArray("KDATA OK\r\n"));
+    QCOMPARE(ack.send.at(1).gapMs, config.lineGapMs);
+
+    // After KDATA a key means the box was switched off and on.
+    const Reaction cycle = tool.feed(Key);
+    QVERIFY(cycle.powerCycled);
+    QCOMPARE(allBytes(cycle), QByteArray("noiseMICOM\r\n"));
+    QCOMPARE(loader.session(), 2);
+    QVERIFY(tool.complaints.isEmpty());
+
+    // Keys queued behind the one that wakes the box were sent before any
+    // banner existed: they must not bring BL_FLASH_END along with it.
+    config.powerOnDelayMs = 0;
+    config.noise.clear();
+    LoaderMachine instant(config, flash);
+    QCOMPARE(allBytes(instant.feed(Key + Key + Key, 0)), QByteArray("MICOM\r\n"));
+}
+
+void VreceiverSelfTest::faultsShapeTheRightFrame()
+{
+    FlashImage flash(128);
+    LoaderConfig config;
+    config.banner = "MICOM\r\n";
+    config.faults.badBlock = 1;
+    config.faults.extraBlock = 2;
+    config.faults.extraBytes = 3;
+    config.faults.badTotal = true;
+    LoaderMachine loader(config, flash);
+    Tool tool{loader};
+    tool.handshake();
+
+    const QByteArray good = tool.frame(1920);
+    const QByteArray bad = tool.frame(1921);
+    const QByteArray extra = tool.frame(1922);
+    QCOMPARE(quint8(good.at(1024)), byteSum(good.left(1024)));
+    QCOMPARE(bad.left(1024), flash.block(1921));
+    QVERIFY(quint8(bad.at(1024)) != byteSum(bad.left(1024)));
+    QCOMPARE(extra.size(), LoaderMachine::FrameSize + 3);
+    const quint8 rightTotal = quint8(good.at(1024) + bad.at(1024) + extra.at(1024));
+    QVERIFY(quint8(tool.say("REQUEST_TOTALCRC\r").at(0)) != rightTotal);
+
+    for (const bool isShort : {true, false}) {
+        LoaderConfig c = config;
+        c.faults = {};
+        if (isShort) {
+            c.faults.shortBlock = 0;
+        } else {
+            c.faults.stallBlock = 0;
+            c.faults.stallOffset = 100;
+        }
+        LoaderMachine stalling(c, flash);
+        Tool t{stalling};
+        t.handshake();
+        QCOMPARE(t.frame(1920).size(), isShort ? LoaderMachine::FrameSize - 1 : 100);
+        QCOMPARE(t.frame(1921), QByteArray()); // silence after
+        QCOMPARE(stalling.state(), LoaderMachine::State::Stalled);
+    }
+}
+
+void VreceiverSelfTest::hangUpsAndOnceOnlyFaults()
+{
+    FlashImage flash(128);
+    LoaderConfig config;
+    config.banner = "MICOM\r\n";
+
+    config.faults.hangUp = LoaderFaults::HangUp::Banner;
+    LoaderMachine atBanner(config, flash);
+    const Reaction boot = atBanner.feed(Key, 0);
+    QVERIFY(allBytes(boot).contains("MICOM"));
+    QVERIFY(hangsUp(boot));
+
+    config.faults.hangUp = LoaderFaults::HangUp::Handshake;
+    LoaderMachine atHandshake(config, flash);
+    Tool t1{atHandshake};
+    t1.say(Key);
+    t1.nowMs = 300;
+    t1.say(Key);
+    const Reaction kdata = t1.feed("KDATA");
+    QVERIFY(hangsUp(kdata));
+    QCOMPARE(allBytes(kdata), QByteArray());
+
+    config.faults.hangUp = LoaderFaults::HangUp::Frame;
+    config.faults.hangUpBlock = 1;
+    config.faults.hangUpOffset = 10;
+    config.faultsOnce = true;
+    LoaderMachine atFrame(config, flash);
+    Tool t2{atFrame};
+    t2.handshake();
+    QCOMPARE(t2.frame(1920).size(), LoaderMachine::FrameSize);
+    const Reaction cut = t2.feed("REQUEST_1024DOWN:1921\r");
+    QCOMPARE(allBytes(cut).size(), 10);
+    QVERIFY(hangsUp(cut));
+
+    // With --faults-once a power cycle starts a clean session.
+    config.faults = {};
+    config.faults.badBlock = 0;
+    LoaderMachine once(config, flash);
+    Tool t3{once};
+    t3.handshake();
+    const QByteArray first = t3.frame(1920);
+    QVERIFY(quint8(first.at(1024)) != byteSum(first.left(1024)));
+    t3.nowMs += 1000;
+    t3.handshake();
+    const QByteArray again = t3.frame(1920);
+    QCOMPARE(quint8(again.at(1024)), byteSum(again.left(1024)));
+}
+
+void VreceiverSelfTest::unexpectedInputIsReportedAndSkipped()
+{
+    FlashImage flash(128);
+    LoaderConfig config;
+    config.banner = "MICOM\r\n";
+    config.reqdata = true;
+    config.wrongCase = true;
+    LoaderMachine loader(config, flash);
+    Tool tool{loader};
+    tool.say(Key);
+    tool.nowMs = 300;
+    tool.say(Key);
+    QCOMPARE(tool.say("xKDKDATA"), QByteArray("ack\r\nKDATA OK\r\n"));
+    QCOMPARE(tool.complaints.size(), 1);
+    QVERIFY(tool.complaints.first().contains("xKD"));
+    QCOMPARE(tool.say("ack"), QByteArray("REQDATA_START_BLOCK\r\n"));
+    QCOMPARE(tool.say("1920"), QByteArray("REQDATA_BLOCK\r\n"));
+    QCOMPARE(tool.say("0128"), QByteArray("ACK\r\n"));
+    tool.say("REQUEST_DOWNLOAD\r");
+    // A line feed after the CR is not part of the protocol.
+    QCOMPARE(tool.frame(1920).size(), LoaderMachine::FrameSize);
+    QCOMPARE(tool.say("\nREQUEST_1024DOWN:1921\r"), QByteArray());
+    QCOMPARE(tool.frame(2048), QByteArray()); // past the end of the flash
+    QCOMPARE(tool.complaints.size(), 3);
+}
+
+void VreceiverSelfTest::liveSessionOverThePty()
+{
+    QTemporaryDir dir;
+    const QString image = dir.filePath("loader.bin");
+    VirtualReceiver receiver;
+    QVERIFY2(receiver.start({"--version", "2.1", "--bl-name", "AB\\x00\\r\\n", "--write-image", image, "--split"}),
+             qPrintable(receiver.stderrText()));
+    QFile written(image);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QByteArray loader = written.readAll();
+    QCOMPARE(loader.size(), 64 * 1024);
+    QVERIFY(loader.startsWith(QByteArray("BLAB\0\r\n", 7)));
+
+    PortHolder holder;
+    QVERIFY2(holder.hold(receiver.devicePath()), qPrintable(holder.errorText()));
+    holder.release();
+    QVERIFY(!holder.isHolding());
+
+    Line line(receiver.devicePath());
+    QVERIFY(line.isOpen());
+    QByteArray sent;
+    auto send = [&](const QByteArray& bytes) {
+        line.send(bytes);
+        sent += bytes;
+    };
+    send(Key);
+    QVERIFY(line.readToken("MICOM ready\r\n").contains("Version 2.1\r\n"));
+    send(Key);
+    QVERIFY(line.readToken("BL_FLASH_END\r\n").endsWith("BL_FLASH_END\r\n"));
+    send("KDATA");
+    QVERIFY(line.readToken("KDATA OK\r\n").startsWith("ACK\r\n"));
+    send("ack");
+    QVERIFY(line.readToken("REQUEST_START_BLOCK\r\n").endsWith("REQUEST_START_BLOCK\r\n"));
+    send("1984");
+    QVERIFY(line.readToken("REQUEST_BLOCK\r\n").endsWith("REQUEST_BLOCK\r\n"));
+    send("0064");
+    QVERIFY(line.readToken("ack\r\n").endsWith("ack\r\n"));
+    send("REQUEST_DOWNLOAD\r");
+
+    // All requests at once: 66 kB of answers, far more than a pty buffers,
+    // so the receiver has to hold back and resume when the line drains.
+    QByteArray requests, confirmations;
+    for (int b = 1984; b < 2048; ++b) {
+        requests += "REQUEST_1024DOWN:" + QByteArray::number(b) + '\r';
+        confirmations += "1024DOWN_SUCCESS:" + QByteArray::number(b) + '\r';
+    }
+    send(requests);
+    const QByteArray frames = line.readBytes(64 * LoaderMachine::FrameSize);
+    QCOMPARE(frames.size(), 64 * LoaderMachine::FrameSize);
+    quint8 total = 0;
+    for (int b = 0; b < 64; ++b) {
+        const QByteArray frame = frames.mid(b * LoaderMachine::FrameSize, LoaderMachine::FrameSize);
+        QCOMPARE(frame.left(1024), loader.mid(b * 1024, 1024));
+        total = quint8(total + quint8(frame.at(1024)));
+    }
+    send(confirmations);
+    send("REQUEST_TOTALCRC\r");
+    QCOMPARE(line.readBytes(1), QByteArray(1, char(total)));
+    send("DOWN_SUCCESS\r");
+
+    receiver.stop();
+    QCOMPARE(receiver.received(), sent);
+    QVERIFY2(!receiver.stderrText().contains("unexpected"), qPrintable(receiver.stderrText()));
+}
+
+void VreceiverSelfTest::pacedSessionTakesWireTime()
+{
+    VirtualReceiver receiver;
+    QVERIFY(receiver.start({"--paced", "--hangup", "frame:4:500"}));
+    Line line(receiver.devicePath());
+    line.send(Key);
+    line.readToken("MICOM");
+    line.send(Key);
+    line.readToken("BL_FLASH_END\r\n");
+    for (const char* step : {"KDATA", "ack", "1920", "0128", "REQUEST_DOWNLOAD\r"})
+        line.send(step);
+    line.readToken("ack\r\n");
+
+    QElapsedTimer clock;
+    clock.start();
+    for (int b = 0; b < 4; ++b) {
+        line.send("REQUEST_1024DOWN:" + QByteArray::number(1920 + b) + '\r');
+        QCOMPARE(line.readBytes(LoaderMachine::FrameSize).size(), LoaderMachine::FrameSize);
+    }
+    // Four frames of 1032 bytes at 11520 bytes/s, plus the requests: >= 360 ms.
+    QVERIFY2(clock.elapsed() >= 360, qPrintable(QString::number(clock.elapsed())));
+
+    line.send("REQUEST_1024DOWN:1924\r");
+    QVERIFY(receiver.waitForExit());
+    QCOMPARE(receiver.exitCode(), 0);
+}
+
+QTEST_GUILESS_MAIN(VreceiverSelfTest)
+#include "selftest.moc"
