@@ -48,8 +48,12 @@ OpenOutcome SerialLine::open(const QString &device)
 
 void SerialLine::close()
 {
-    if (m_port.isOpen())
+    if (m_port.isOpen()) {
+        // Hand the last answer ("DOWN_SUCCESS") to the system before closing; Qt's close
+        // drops whatever it still holds.
+        m_port.flush();
         m_port.close();
+    }
     m_port.clearError();
 }
 

@@ -1,0 +1,192 @@
+// Whole read-outs: the real window, the serial layer and the virtual receiver on a pty.
+
+#include "formprobe.h"
+#include "support/virtualreceiver.h"
+
+#include "readout/wiretext.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+constexpr int kReadoutLimitMs = 60000;
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// What the tool must have sent after the keying for a good read-out.
+QByteArray goodWire(int startBlock, int blocks)
+{
+    QByteArray wire = "KDATAack" + wire::fourDigits(startBlock) + wire::fourDigits(blocks) + "REQUEST_DOWNLOAD\r";
+    for (int b = startBlock; b < startBlock + blocks; ++b)
+        wire += "REQUEST_1024DOWN:" + wire::fourDigits(b) + "\r1024DOWN_SUCCESS:" + wire::fourDigits(b) + "\r";
+    return wire + "REQUEST_TOTALCRC\rDOWN_SUCCESS\r";
+}
+
+QString blockLines(int startBlock, int blocks)
+{
+    QString log;
+    for (int b = startBlock; b < startBlock + blocks; ++b)
+        log += QStringLiteral("REQUEST Block: %1      Transfered successfully Block: %1\n").arg(b);
+    return log;
+}
+
+// Everything before "KDATA" is keying, and there is no keying after it.
+QByteArray afterKeying(const QByteArray &received)
+{
+    const qsizetype kdata = received.indexOf("KDATA");
+    if (kdata < 1 || received.left(kdata).count('\x1F') != kdata)
+        return "BAD KEYING: " + received.left(64).toHex();
+    return received.mid(kdata);
+}
+
+struct Readout
+{
+    Readout()
+    {
+        form.setMessageBoxHandler([](const QString &prompt, const QString &) { QFAIL(qPrintable(prompt)); });
+        child<QLineEdit>(form, "Text2")->setText(folder.path() + '/');
+    }
+    bool start(const QStringList &receiverArgs, bool header = false)
+    {
+        if (!receiver.start(receiverArgs + QStringList{"--write-image", folder.filePath("image.bin")}))
+            return false;
+        if (header)
+            child<QCheckBox>(form, "chkBL")->click();
+        choosePort(form, receiver.devicePath());
+        clickOpen(form);
+        return form.isPortOpen();
+    }
+    QByteArray image() const { return readFile(folder.filePath("image.bin")); }
+    QByteArray dump(const QString &name) const { return readFile(folder.filePath(name)); }
+
+    QTemporaryDir folder;
+    VirtualReceiver receiver;
+    Form1 form;
+};
+
+} // namespace
+
+class TestReadout : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void completeReadoutsInEveryLayout_data();
+    void completeReadoutsInEveryLayout();
+    void aFailedBlockLeavesPortAndDumpOpenUntilClose();
+    void closeInTheMiddleStopsAtOnce();
+    void aVanishingLineEndsTheReadout();
+};
+
+void TestReadout::completeReadoutsInEveryLayout_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("header");
+    QTest::addColumn<int>("blocks");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QByteArray>("fileHeader");
+    QTest::addColumn<QString>("versionShown");
+
+    const QByteArray t128 = "KAON0008B9FFFFFFFFFFFF0000000000t";
+    QTest::newRow("plain 128 kB") << QStringList{"--version", "6.0.2.1"} << false << 128 << "BLdump.bin" << QByteArray() << "6.0.2.1\n";
+    QTest::newRow("plain 64 kB") << QStringList{"--version", "2.0.4 "} << false << 64 << "BLdump.bin" << QByteArray() << "2.0.4";
+    QTest::newRow("named from the first block") << QStringList{"--version", "6.0.2.1", "--bl-name", "61234"} << true << 128
+                                                << "BL_61234_conv.bin" << t128 + "BL_61234x" << "6.0.2.1\n";
+    QTest::newRow("named from a 7-character version") << QStringList{"--version", "6.0.2.1"} << true << 128
+                                                      << "BL_6021_conv.bin" << t128 + "BL_6021_x" << "6.0.2.1\n";
+    QTest::newRow("named from a 5-character version") << QStringList{"--version", "5.1.3 "} << true << 128
+                                                      << "BL_513_conv.bin" << t128 + "BL_513x" << "5.1.3";
+    QTest::newRow("named 64 kB") << QStringList{"--version", "2.0.4 ", "--reqdata"} << true << 64
+                                 << "BL_204_conv.bin" << QByteArray("KAON0008B9FFFFFFFFFFFF0000000000LBL_204x") << "2.0.4";
+}
+
+void TestReadout::completeReadoutsInEveryLayout()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, header);
+    QFETCH(int, blocks);
+    QFETCH(QString, fileName);
+    QFETCH(QByteArray, fileHeader);
+    QFETCH(QString, versionShown);
+
+    Readout r;
+    QVERIFY(r.start(args, header));
+    QTRY_VERIFY_WITH_TIMEOUT(!r.form.isPortOpen(), kReadoutLimitMs);
+
+    const int start = 2048 - blocks;
+    QCOMPARE(r.dump(fileName), fileHeader + r.image());
+    QCOMPARE(r.image().size(), blocks * 1024);
+    QCOMPARE(afterKeying(r.receiver.received()), goodWire(start, blocks));
+    QCOMPARE(logText(r.form), "sending request... Turn now your receiver on.\nBL version: " + versionShown
+                                  + QStringLiteral("\nBL size:  %1 kB\ngot answer...\n").arg(blocks)
+                                  + QStringLiteral("DATA Request Startblock: %1\nDATA Request Number of Blocks: %2\n")
+                                        .arg(start).arg(blocks, 4, 10, QLatin1Char('0'))
+                                  + blockLines(start, blocks) + "Transfer succesfull!\nSerial port closed.\n");
+    QCOMPARE(r.form.outputFileName(), header ? fileName : QString());
+    QCOMPARE(controlStates(r.form), header ? QString(kIdle).replace("optBL64+ optBL128+", "optBL64- optBL128-") : kIdle);
+    QCOMPARE(lampColor(r.form), 255);
+    QCOMPARE(child<QProgressBar>(r.form, "ProgressBar1")->value(), blocks);
+    QVERIFY(!r.form.isDumpFileOpen());
+}
+
+void TestReadout::aFailedBlockLeavesPortAndDumpOpenUntilClose()
+{
+    Readout r;
+    QVERIFY(r.start({"--bad-block", "1"}));
+    QTRY_VERIFY_WITH_TIMEOUT(logText(r.form).endsWith("CRC Error while receiving BLOCK: 1921"), kReadoutLimitMs);
+    QVERIFY(r.form.isPortOpen());
+    QVERIFY(r.form.isDumpFileOpen());
+    QCOMPARE(controlStates(r.form), kBusy);
+    QCOMPARE(child<QProgressBar>(r.form, "ProgressBar1")->value(), 1);
+    QCOMPARE(r.dump("BLdump.bin"), r.image().left(2048));
+    QVERIFY(afterKeying(r.receiver.received()).endsWith("1024DOWN_SUCCESS:1920\rREQUEST_1024DOWN:1921\r"));
+
+    clickClose(r.form);
+    QVERIFY(logText(r.form).endsWith("REQUEST Block: 1921      CRC Error while receiving BLOCK: 1921Serial port closed.\n"));
+    QVERIFY(!r.form.isDumpFileOpen());
+    QCOMPARE(controlStates(r.form), kIdle);
+}
+
+void TestReadout::closeInTheMiddleStopsAtOnce()
+{
+    Readout r;
+    QVERIFY(r.start({}));
+    auto *bar = child<QProgressBar>(r.form, "ProgressBar1");
+    QTRY_VERIFY_WITH_TIMEOUT(bar->value() >= 10, kReadoutLimitMs);
+    clickClose(r.form);
+    QVERIFY(!r.form.isPortOpen());
+    QVERIFY(!r.form.isDumpFileOpen());
+    const int passed = bar->value();
+    QVERIFY(passed < 128);
+    QVERIFY(logText(r.form).endsWith("Serial port closed.\n"));
+    QCOMPARE(r.dump("BLdump.bin").left(passed * 1024), r.image().left(passed * 1024));
+    // Nothing more reaches the receiver once the port is closed.
+    const QByteArray sentAtClose = r.receiver.received();
+    QTest::qWait(700);
+    QCOMPARE(r.receiver.received(), sentAtClose);
+    QVERIFY(!sentAtClose.contains("REQUEST_TOTALCRC"));
+}
+
+void TestReadout::aVanishingLineEndsTheReadout()
+{
+    Readout r;
+    QVERIFY(r.start({"--hangup", "frame:5:500"}));
+    QTRY_VERIFY_WITH_TIMEOUT(!r.form.isPortOpen(), kReadoutLimitMs);
+    const QString log = logText(r.form);
+    QVERIFY2(log.contains(QRegularExpression("REQUEST Block: 1925      Lost serial port [^\\n]+\\nSerial port closed.\\n$")),
+             qPrintable(log));
+    QCOMPARE(log.count("Lost serial port"), 1);
+    QCOMPARE(r.dump("BLdump.bin"), r.image().left(5 * 1024));
+    QCOMPARE(controlStates(r.form), kIdle);
+    QVERIFY(!r.form.isDumpFileOpen());
+}
+
+QTEST_MAIN(TestReadout)
+#include "tst_readout.moc"
