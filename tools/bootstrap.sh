@@ -19,9 +19,16 @@ tamrix_install_missing() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# tamrix_build DIR [cmake options...]
-tamrix_build() {
+# tamrix_configure DIR [cmake options...]
+tamrix_configure() {
   local dir=$1; shift
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-  cmake --build "$dir" --parallel "$(nproc 2>/dev/null || echo 2)"
+}
+
+# tamrix_compile DIR [targets...]: everything when no target is named.
+tamrix_compile() {
+  local dir=$1; shift
+  local targets=()
+  [ $# -gt 0 ] && targets=(--target "$@")
+  cmake --build "$dir" --parallel "$(nproc 2>/dev/null || echo 2)" "${targets[@]}"
 }

@@ -43,6 +43,9 @@ void Form1::carryOut(const ReadoutActions &actions)
             break;
         case Kind::ProgressValue:
             ProgressBar1->setValue(action.value);
+            // The log box covers the bar's lower edge, and the bar's own immediate repaint
+            // then never reaches the screen while the log scrolls; a queued update does.
+            ProgressBar1->update();
             break;
         case Kind::KeyingOn:
             Timer1.start();
