@@ -1,77 +1,8 @@
 // Whole read-outs: the real window, the serial layer and the virtual receiver on a pty.
 
-#include "formprobe.h"
-#include "support/virtualreceiver.h"
+#include "readoutharness.h"
 
-#include "readout/wiretext.h"
-
-#include <QFile>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTest>
-
-namespace {
-
-constexpr int kReadoutLimitMs = 60000;
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// What the tool must have sent after the keying for a good read-out.
-QByteArray goodWire(int startBlock, int blocks)
-{
-    QByteArray wire = "KDATAack" + wire::fourDigits(startBlock) + wire::fourDigits(blocks) + "REQUEST_DOWNLOAD\r";
-    for (int b = startBlock; b < startBlock + blocks; ++b)
-        wire += "REQUEST_1024DOWN:" + wire::fourDigits(b) + "\r1024DOWN_SUCCESS:" + wire::fourDigits(b) + "\r";
-    return wire + "REQUEST_TOTALCRC\rDOWN_SUCCESS\r";
-}
-
-QString blockLines(int startBlock, int blocks)
-{
-    QString log;
-    for (int b = startBlock; b < startBlock + blocks; ++b)
-        log += QStringLiteral("REQUEST Block: %1      Transfered successfully Block: %1\n").arg(b);
-    return log;
-}
-
-// Everything before "KDATA" is keying, and there is no keying after it.
-QByteArray afterKeying(const QByteArray &received)
-{
-    const qsizetype kdata = received.indexOf("KDATA");
-    if (kdata < 1 || received.left(kdata).count('\x1F') != kdata)
-        return "BAD KEYING: " + received.left(64).toHex();
-    return received.mid(kdata);
-}
-
-struct Readout
-{
-    Readout()
-    {
-        form.setMessageBoxHandler([](const QString &prompt, const QString &) { QFAIL(qPrintable(prompt)); });
-        child<QLineEdit>(form, "Text2")->setText(folder.path() + '/');
-    }
-    bool start(const QStringList &receiverArgs, bool header = false)
-    {
-        if (!receiver.start(receiverArgs + QStringList{"--write-image", folder.filePath("image.bin")}))
-            return false;
-        if (header)
-            child<QCheckBox>(form, "chkBL")->click();
-        choosePort(form, receiver.devicePath());
-        clickOpen(form);
-        return form.isPortOpen();
-    }
-    QByteArray image() const { return readFile(folder.filePath("image.bin")); }
-    QByteArray dump(const QString &name) const { return readFile(folder.filePath(name)); }
-
-    QTemporaryDir folder;
-    VirtualReceiver receiver;
-    Form1 form;
-};
-
-} // namespace
 
 class TestReadout : public QObject
 {
