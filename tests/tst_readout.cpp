@@ -1,8 +1,8 @@
 // Whole read-outs: the real window, the serial layer and the virtual receiver on a pty.
+// Close, hang-ups and other faults in the middle of a read-out are in the fault drills.
 
 #include "readoutharness.h"
 
-#include <QRegularExpression>
 
 class TestReadout : public QObject
 {
@@ -12,8 +12,6 @@ private slots:
     void completeReadoutsInEveryLayout_data();
     void completeReadoutsInEveryLayout();
     void aFailedBlockLeavesPortAndDumpOpenUntilClose();
-    void closeInTheMiddleStopsAtOnce();
-    void aVanishingLineEndsTheReadout();
 };
 
 void TestReadout::completeReadoutsInEveryLayout_data()
@@ -83,40 +81,6 @@ void TestReadout::aFailedBlockLeavesPortAndDumpOpenUntilClose()
     QVERIFY(logText(r.form).endsWith("REQUEST Block: 1921      CRC Error while receiving BLOCK: 1921Serial port closed.\n"));
     QVERIFY(!r.form.isDumpFileOpen());
     QCOMPARE(controlStates(r.form), kIdle);
-}
-
-void TestReadout::closeInTheMiddleStopsAtOnce()
-{
-    Readout r;
-    QVERIFY(r.start({}));
-    auto *bar = child<QProgressBar>(r.form, "ProgressBar1");
-    QTRY_VERIFY_WITH_TIMEOUT(bar->value() >= 10, kReadoutLimitMs);
-    clickClose(r.form);
-    QVERIFY(!r.form.isPortOpen());
-    QVERIFY(!r.form.isDumpFileOpen());
-    const int passed = bar->value();
-    QVERIFY(passed < 128);
-    QVERIFY(logText(r.form).endsWith("Serial port closed.\n"));
-    QCOMPARE(r.dump("BLdump.bin").left(passed * 1024), r.image().left(passed * 1024));
-    // Nothing more reaches the receiver once the port is closed.
-    const QByteArray sentAtClose = r.receiver.received();
-    QTest::qWait(700);
-    QCOMPARE(r.receiver.received(), sentAtClose);
-    QVERIFY(!sentAtClose.contains("REQUEST_TOTALCRC"));
-}
-
-void TestReadout::aVanishingLineEndsTheReadout()
-{
-    Readout r;
-    QVERIFY(r.start({"--hangup", "frame:5:500"}));
-    QTRY_VERIFY_WITH_TIMEOUT(!r.form.isPortOpen(), kReadoutLimitMs);
-    const QString log = logText(r.form);
-    QVERIFY2(log.contains(QRegularExpression("REQUEST Block: 1925      Lost serial port [^\\n]+\\nSerial port closed.\\n$")),
-             qPrintable(log));
-    QCOMPARE(log.count("Lost serial port"), 1);
-    QCOMPARE(r.dump("BLdump.bin"), r.image().left(5 * 1024));
-    QCOMPARE(controlStates(r.form), kIdle);
-    QVERIFY(!r.form.isDumpFileOpen());
 }
 
 QTEST_MAIN(TestReadout)
