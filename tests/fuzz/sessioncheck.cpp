@@ -1,0 +1,106 @@
+#include "sessioncheck.h"
+
+#include "readout/wiretext.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+[[noreturn]] void broken(const char *rule)
+{
+    std::fprintf(stderr, "read-out rule broken: %s\n", rule);
+    std::abort();
+}
+
+void require(bool holds, const char *rule)
+{
+    if (!holds)
+        broken(rule);
+}
+
+QByteArray completeWire(int startBlock, int blocks)
+{
+    QByteArray wire = "KDATAack" + wire::fourDigits(startBlock) + wire::fourDigits(blocks) + "REQUEST_DOWNLOAD\r";
+    for (int b = startBlock; b < startBlock + blocks; ++b)
+        wire += "REQUEST_1024DOWN:" + wire::fourDigits(b) + "\r1024DOWN_SUCCESS:" + wire::fourDigits(b) + "\r";
+    return wire + "REQUEST_TOTALCRC\rDOWN_SUCCESS\r";
+}
+
+} // namespace
+
+void SessionCheck::run(const SessionInput &input)
+{
+    const qint16 startBlock = input.window64 ? 1984 : 1920;
+    const qint16 blockCount = input.window64 ? 64 : 128;
+    m_engine.setRequest(startBlock, blockCount);
+    m_progressMax = blockCount;
+    apply(m_engine.start(input.headerOption, DumpTemplates{}));
+
+    for (qsizetype i = 0; i < input.reads.size(); ++i) {
+        if (i == input.closeBefore) {
+            m_portOpen = false;
+            m_engine.stop();
+        }
+        const QByteArray &read = input.reads[i];
+        apply(read.isNull() ? m_engine.stallTimeout() : m_engine.feed(read));
+    }
+}
+
+void SessionCheck::apply(const ReadoutActions &actions)
+{
+    using Kind = ReadoutAction::Kind;
+    for (const ReadoutAction &action : actions) {
+        require(m_portOpen, "nothing is asked for once the port is closed");
+        switch (action.kind) {
+        case Kind::Send:
+            checkSend(action.bytes);
+            break;
+        case Kind::ProgressMax:
+            m_progressMax = action.value;
+            break;
+        case Kind::ProgressValue:
+            require(action.value >= 0 && action.value <= m_progressMax, "progress stays within its maximum");
+            break;
+        case Kind::OpenDump:
+            require(!m_dumpOpen && m_writes == 0, "the dump is opened once, before any data");
+            require(m_framesRequested == 1, "the dump is opened at the first frame");
+            checkFileName(action.text);
+            m_dumpOpen = true;
+            break;
+        case Kind::WriteDump:
+            require(m_dumpOpen, "data goes to an open dump");
+            require(action.bytes.size() == wire::kBlockDataSize, "a frame gives 1024 data bytes");
+            require(++m_writes <= m_framesRequested, "one write per requested frame at most");
+            break;
+        case Kind::ClosePort:
+            m_portOpen = false;
+            m_engine.stop();
+            break;
+        case Kind::AppendLog:
+        case Kind::ReplaceLog:
+        case Kind::KeyingOn:
+        case Kind::KeyingOff:
+        case Kind::DiscardInput:
+            break;
+        }
+    }
+}
+
+void SessionCheck::checkSend(const QByteArray &bytes)
+{
+    // Start block and count are final once the banner is read, before anything is sent.
+    if (m_goodWire.isEmpty())
+        m_goodWire = completeWire(m_engine.StartBlock(), m_engine.BlockCount());
+    m_sent += bytes;
+    require(m_goodWire.startsWith(m_sent), "only the protocol's messages, in the protocol's order");
+    if (bytes.startsWith(wire::kRequestBlock))
+        ++m_framesRequested;
+}
+
+void SessionCheck::checkFileName(const QString &name)
+{
+    require(!name.isEmpty(), "a dump file has a name");
+    for (QChar c : name)
+        require(c.unicode() >= 0x20 && c.unicode() != 0x7F && c != '/' && c != '\\', "no separator or control character in a file name");
+}
