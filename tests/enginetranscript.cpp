@@ -103,6 +103,14 @@ void EngineDriver::apply(const ReadoutActions &actions)
     }
 }
 
+QByteArray completeWire(int startBlock, int blocks)
+{
+    QByteArray wire = "KDATAack" + wire::fourDigits(startBlock) + wire::fourDigits(blocks) + "REQUEST_DOWNLOAD\r";
+    for (int b = startBlock; b < startBlock + blocks; ++b)
+        wire += "REQUEST_1024DOWN:" + wire::fourDigits(b) + "\r1024DOWN_SUCCESS:" + wire::fourDigits(b) + "\r";
+    return wire + "REQUEST_TOTALCRC\rDOWN_SUCCESS\r";
+}
+
 QByteArray frameFor(const QByteArray &data, int checksumOffset)
 {
     const quint8 sum = wire::byteSum(data.constData(), data.size());

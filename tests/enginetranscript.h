@@ -41,6 +41,9 @@ private:
 
 QString escaped(const QByteArray &bytes);
 
+// What the tool sends after the keying in a complete read-out of `blocks` blocks.
+QByteArray completeWire(int startBlock, int blocks);
+
 // The loader's side of a good session, one message per entry, each sent after the tool's
 // previous message. `blocks` holds the flash data (1024 bytes per block).
 QList<QByteArray> loaderSession(const QByteArray &banner, const QByteArray &flash, bool reqdataSpelling = false);

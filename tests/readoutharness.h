@@ -1,6 +1,7 @@
 #pragma once
 // A window, a virtual receiver and an output folder for a whole read-out.
 
+#include "enginetranscript.h"
 #include "formprobe.h"
 #include "support/virtualreceiver.h"
 
@@ -18,15 +19,6 @@ inline QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// What the tool must send after the keying in a good read-out.
-inline QByteArray goodWire(int startBlock, int blocks)
-{
-    QByteArray wire = "KDATAack" + wire::fourDigits(startBlock) + wire::fourDigits(blocks) + "REQUEST_DOWNLOAD\r";
-    for (int b = startBlock; b < startBlock + blocks; ++b)
-        wire += "REQUEST_1024DOWN:" + wire::fourDigits(b) + "\r1024DOWN_SUCCESS:" + wire::fourDigits(b) + "\r";
-    return wire + "REQUEST_TOTALCRC\rDOWN_SUCCESS\r";
 }
 
 inline QString blockLines(int startBlock, int blocks)

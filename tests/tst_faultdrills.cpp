@@ -132,7 +132,7 @@ void TestFaultDrills::noiseBeforeTheBannerIsHarmless()
     verifyEnded(r);
     QVERIFY2(r.log().startsWith("sending request... Turn now your receiver on.\nBL version: " + version), qPrintable(r.log()));
     QVERIFY(r.log().endsWith("Transfer succesfull!\nSerial port closed.\n"));
-    QCOMPARE(afterKeying(r.receiver.received()), goodWire(1920, 128));
+    QCOMPARE(afterKeying(r.receiver.received()), completeWire(1920, 128));
     QCOMPARE(r.dump(), r.image());
 }
 
@@ -264,7 +264,7 @@ void TestFaultDrills::aGoodReadoutAfterAFailedOne()
     QVERIFY(!r.log().contains("CRC Error"));
     QVERIFY(r.log().endsWith(blockLines(1920, 128) + "Transfer succesfull!\nSerial port closed.\n"));
     QCOMPARE(r.progress(), 128);
-    QCOMPARE(afterKeying(r.receiver.received().mid(firstSession)), goodWire(1920, 128));
+    QCOMPARE(afterKeying(r.receiver.received().mid(firstSession)), completeWire(1920, 128));
     QCOMPARE(r.dump(), r.image());
 }
 

@@ -52,7 +52,7 @@ void TestReadout::completeReadoutsInEveryLayout()
     const int start = 2048 - blocks;
     QCOMPARE(r.dump(fileName), fileHeader + r.image());
     QCOMPARE(r.image().size(), blocks * 1024);
-    QCOMPARE(afterKeying(r.receiver.received()), goodWire(start, blocks));
+    QCOMPARE(afterKeying(r.receiver.received()), completeWire(start, blocks));
     QCOMPARE(logText(r.form), "sending request... Turn now your receiver on.\nBL version: " + versionShown
                                   + QStringLiteral("\nBL size:  %1 kB\ngot answer...\n").arg(blocks)
                                   + QStringLiteral("DATA Request Startblock: %1\nDATA Request Number of Blocks: %2\n")

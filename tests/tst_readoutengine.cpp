@@ -10,15 +10,6 @@ using State = ReadoutEngine::State;
 
 namespace {
 
-// The wire bytes and log of a good session with `blocks` blocks from `startBlock` on.
-QByteArray expectedWire(int startBlock, int blocks, const QByteArray &startText, const QByteArray &countText)
-{
-    QByteArray wire = "KDATAack" + startText + countText + "REQUEST_DOWNLOAD\r";
-    for (int b = startBlock; b < startBlock + blocks; ++b)
-        wire += "REQUEST_1024DOWN:" + wire::fourDigits(b) + "\r1024DOWN_SUCCESS:" + wire::fourDigits(b) + "\r";
-    return wire + "REQUEST_TOTALCRC\rDOWN_SUCCESS\r";
-}
-
 QString expectedBlockLog(int startBlock, int blocks)
 {
     QString log;
@@ -88,7 +79,7 @@ void TestReadoutEngine::goodSessionsGiveTheExactWireLogAndDump()
     const int start = 2048 - blocks;
     const QByteArray startText = wire::fourDigits(start), countText = wire::fourDigits(blocks);
     const EngineRecord &r = driver.record;
-    QCOMPARE(r.sent, expectedWire(start, blocks, startText, countText));
+    QCOMPARE(r.sent, completeWire(start, blocks));
     const QByteArray shownVersion = blocks == 64 ? QByteArray("2.0.4") : QByteArray("6.0.2.1\r");
     QCOMPARE(r.log, "sending request... Turn now your receiver on.\r\n"
                     "BL version: " + QString::fromLatin1(shownVersion) + "\r\n"
@@ -111,7 +102,7 @@ void TestReadoutEngine::everyMessageSplitAtEveryPositionGivesTheSameSession()
 {
     const QList<QByteArray> messages = shortSession();
     const EngineRecord whole = runSession(2046, 2, messages);
-    QCOMPARE(whole.sent, expectedWire(2046, 2, "2046", "0002"));
+    QCOMPARE(whole.sent, completeWire(2046, 2));
 
     for (int m = 0; m < messages.size(); ++m) {
         const QByteArray &message = messages[m];
@@ -254,7 +245,7 @@ void TestReadoutEngine::blockNumbersKeepFourDigitsOnTheWire()
     const QByteArray ff(1024, '\xFF');
     QCOMPARE(frameFor(ff).at(1024), '\0');
     EngineRecord r = runSession(5, 1, loaderSession(bannerWithVersion("9"), ff));
-    QCOMPARE(r.sent, expectedWire(5, 1, "0005", "0001"));
+    QCOMPARE(r.sent, completeWire(5, 1));
     QVERIFY(r.log.contains("DATA Request Startblock: 0005\r\nDATA Request Number of Blocks: 0001\r\n"
                            "REQUEST Block: 5      Transfered successfully Block: 5\r\n"));
 

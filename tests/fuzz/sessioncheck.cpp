@@ -1,5 +1,7 @@
 #include "sessioncheck.h"
 
+#include "../enginetranscript.h"
+
 #include "readout/wiretext.h"
 
 #include <cstdio>
@@ -17,14 +19,6 @@ void require(bool holds, const char *rule)
 {
     if (!holds)
         broken(rule);
-}
-
-QByteArray completeWire(int startBlock, int blocks)
-{
-    QByteArray wire = "KDATAack" + wire::fourDigits(startBlock) + wire::fourDigits(blocks) + "REQUEST_DOWNLOAD\r";
-    for (int b = startBlock; b < startBlock + blocks; ++b)
-        wire += "REQUEST_1024DOWN:" + wire::fourDigits(b) + "\r1024DOWN_SUCCESS:" + wire::fourDigits(b) + "\r";
-    return wire + "REQUEST_TOTALCRC\rDOWN_SUCCESS\r";
 }
 
 } // namespace
