@@ -143,6 +143,13 @@ int main(int argc, char *argv[])
     const int runs = qMax(3, app.arguments().contains("--runs")
                                   ? app.arguments().value(app.arguments().indexOf("--runs") + 1).toInt() : 3);
     std::vector<Row> rows;
+    // --paced-only: just the paced 128 kB read-out, once, for profiling.
+    if (app.arguments().contains("--paced-only")) {
+        Readout r;
+        runReadout(true, 128, &r);
+        std::printf("block phase %.3f s, CPU %.3f s over %.3f s\n", r.blockWall, r.totalCpu, r.totalWall);
+        return 0;
+    }
 
     for (int blocks : {128, 64}) {
         Row wall{QStringLiteral("%1 kB paced: block phase wall (s)").arg(blocks), {}, {}};

@@ -146,6 +146,7 @@ void ReadoutEngine::advanceHandshake(ReadoutActions &out)
 void ReadoutEngine::requestNext(ReadoutActions &out)
 {
     m_rxBytes.clear();
+    m_rxBytes.reserve(wire::kFrameSize);
     if (m_blockIndex < m_blockCount) {
         m_state = State::Frame;
         m_blockSum = 0;

@@ -96,7 +96,6 @@ Form1::Form1(QWidget *parent)
     Timer1.setInterval(300);
     Timer1.start();  // enabled in the design; the load handler switches it off
     m_stallTimer.setSingleShot(true);
-    m_stallTimer.setInterval(ReadoutEngine::kStallLimit);
 
     buildControls();
     setTabOrder();

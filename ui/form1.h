@@ -7,6 +7,7 @@
 #include "serial/portchoice.h"
 #include "serial/serialline.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -76,6 +77,7 @@ private:
     void onDataArrived();
     void onLineLost(const QString &reason);
     void onTimer1Tick();
+    void watchForStall();
     void onStallTimeout();
 
     // Settings
@@ -118,6 +120,7 @@ private:
     SerialLine MSComm1;      // the serial line
 
     QTimer m_stallTimer;     // a frame or the total byte that stops coming
+    QElapsedTimer m_lastProgress;
     ReadoutEngine m_readout;
     DumpWriter m_dumpFile;
     PortChoice m_openPort;

@@ -67,11 +67,21 @@ void Form1::carryOut(const ReadoutActions &actions)
             break;
         }
     }
-    // A frame or total that stops arriving must not leave the window waiting for ever.
-    if (m_readout.awaitsBinary() && MSComm1.isOpen())
-        m_stallTimer.start();
-    else
+    watchForStall();
+}
+
+void Form1::watchForStall()
+{
+    // A frame or total that stops arriving must not leave the window waiting for ever. The
+    // timer is not restarted for every read (hundreds a second); it checks the time of the
+    // last one when it fires.
+    if (!m_readout.awaitsBinary() || !MSComm1.isOpen()) {
         m_stallTimer.stop();
+        return;
+    }
+    m_lastProgress.start();
+    if (!m_stallTimer.isActive())
+        m_stallTimer.start(ReadoutEngine::kStallLimit);
 }
 
 void Form1::openDumpFile(const QString &fileName, const QByteArray &header)
@@ -122,5 +132,10 @@ void Form1::onTimer1Tick()
 
 void Form1::onStallTimeout()
 {
+    const auto quiet = std::chrono::milliseconds(m_lastProgress.elapsed());
+    if (quiet < ReadoutEngine::kStallLimit) {
+        m_stallTimer.start(ReadoutEngine::kStallLimit - quiet);
+        return;
+    }
     carryOut(m_readout.stallTimeout());
 }

@@ -46,13 +46,13 @@ void Receiver::onReceived(const QByteArray& bytes)
 
 void Receiver::deliverDue()
 {
-    while (!m_inbox.empty() && m_inbox.front().dueUs <= nowUs()) {
+    while (!m_inbox.empty() && m_inbox.front().dueUs <= nowUs() + TimerSlackUs) {
         const QByteArray bytes = m_inbox.front().bytes;
         m_inbox.pop_front();
         deliver(bytes);
     }
     if (!m_inbox.empty())
-        m_inboxTimer.start(int((m_inbox.front().dueUs - nowUs() + 999) / 1000));
+        m_inboxTimer.start(timerMsUntil(m_inbox.front().dueUs, nowUs()));
 }
 
 void Receiver::deliver(const QByteArray& bytes)

@@ -48,8 +48,7 @@ void Transmitter::onDrained()
 
 void Transmitter::wakeAt(qint64 us)
 {
-    const qint64 waitUs = std::max<qint64>(0, us - nowUs());
-    m_timer.start(int((waitUs + 999) / 1000));
+    m_timer.start(timerMsUntil(us, nowUs()));
 }
 
 void Transmitter::pump()
@@ -63,7 +62,7 @@ void Transmitter::pump()
 
         if (!m_started) {
             const qint64 readyUs = std::max(front.handedOverUs + e.delayMs * 1000LL, m_lastEndUs + e.gapMs * 1000LL);
-            if (now < readyUs) {
+            if (now + TimerSlackUs < readyUs) {
                 wakeAt(readyUs);
                 return;
             }
@@ -83,7 +82,7 @@ void Transmitter::pump()
         qsizetype due = size;
         if (m_paced) {
             // A byte counts as sent once its stop bit is out.
-            due = std::min<qsizetype>(size, (now - m_wireStartUs) * WireBytesPerSecond / 1000000);
+            due = std::min<qsizetype>(size, std::max<qint64>(0, now + TimerSlackUs - m_wireStartUs) * WireBytesPerSecond / 1000000);
         }
         if (due > m_written) {
             m_port.write(e.bytes.mid(m_written, due - m_written));
