@@ -52,7 +52,6 @@ public:
     qint16 BlockCount() const { return m_blockCount; }
     QByteArray LoaderVersion() const { return m_loaderVersion; }
     qint16 LoaderSizeKb() const { return m_loaderSizeKb; }
-    int blocksPassed() const { return m_blockIndex; }
 
 private:
     void identify(ReadoutActions &out);

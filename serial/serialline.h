@@ -27,7 +27,6 @@ public:
     QByteArray readAll() { return m_port.readAll(); }
     void discardInput();
 
-    QString errorString() const { return m_port.errorString(); }
 
 signals:
     void dataArrived();

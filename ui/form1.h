@@ -73,6 +73,7 @@ private:
     void carryOut(const ReadoutActions &actions);
     void openDumpFile(const QString &fileName, const QByteArray &header);
     void writeDump(const QByteArray &data);
+    void endWithDumpFileError();
     void endWithLogLine(const QString &line);
     void onDataArrived();
     void onLineLost(const QString &reason);

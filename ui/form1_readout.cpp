@@ -87,10 +87,8 @@ void Form1::watchForStall()
 void Form1::openDumpFile(const QString &fileName, const QByteArray &header)
 {
     // The folder text is a plain prefix: it carries its own trailing separator.
-    const QString path = Text2->text() + fileName;
-    if (!m_dumpFile.open(path, header)) {
-        endWithLogLine("Cannot write the dump file " + QDir::toNativeSeparators(path) + ": "
-                       + m_dumpFile.errorString());
+    if (!m_dumpFile.open(Text2->text() + fileName, header)) {
+        endWithDumpFileError();
         return;
     }
     if (!header.isEmpty())
@@ -100,8 +98,13 @@ void Form1::openDumpFile(const QString &fileName, const QByteArray &header)
 void Form1::writeDump(const QByteArray &data)
 {
     if (!m_dumpFile.append(data))
-        endWithLogLine("Cannot write the dump file " + QDir::toNativeSeparators(m_dumpFile.path()) + ": "
-                       + m_dumpFile.errorString());
+        endWithDumpFileError();
+}
+
+void Form1::endWithDumpFileError()
+{
+    endWithLogLine("Cannot write the dump file " + QDir::toNativeSeparators(m_dumpFile.path()) + ": "
+                   + m_dumpFile.errorString());
 }
 
 void Form1::endWithLogLine(const QString &line)
