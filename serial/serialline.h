@@ -27,7 +27,6 @@ public:
     QByteArray readAll() { return m_port.readAll(); }
     void discardInput();
 
-
 signals:
     void dataArrived();
     // The device went away (adapter pulled, other end hung up). Emitted once per open.

@@ -111,6 +111,14 @@ QByteArray completeWire(int startBlock, int blocks)
     return wire + "REQUEST_TOTALCRC\rDOWN_SUCCESS\r";
 }
 
+QString blockLog(int startBlock, int blocks)
+{
+    QString log;
+    for (int b = startBlock; b < startBlock + blocks; ++b)
+        log += QStringLiteral("REQUEST Block: %1      Transfered successfully Block: %1\r\n").arg(b);
+    return log;
+}
+
 QByteArray frameFor(const QByteArray &data, int checksumOffset)
 {
     const quint8 sum = wire::byteSum(data.constData(), data.size());

@@ -43,6 +43,8 @@ QString escaped(const QByteArray &bytes);
 
 // What the tool sends after the keying in a complete read-out of `blocks` blocks.
 QByteArray completeWire(int startBlock, int blocks);
+// The log lines of those blocks, each one line ending in CR LF.
+QString blockLog(int startBlock, int blocks);
 
 // The loader's side of a good session, one message per entry, each sent after the tool's
 // previous message. `blocks` holds the flash data (1024 bytes per block).

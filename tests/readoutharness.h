@@ -21,14 +21,6 @@ inline QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-inline QString blockLines(int startBlock, int blocks)
-{
-    QString log;
-    for (int b = startBlock; b < startBlock + blocks; ++b)
-        log += QStringLiteral("REQUEST Block: %1      Transfered successfully Block: %1\n").arg(b);
-    return log;
-}
-
 // Everything before "KDATA" is keying, and there is no keying after it.
 inline QByteArray afterKeying(const QByteArray &received)
 {

@@ -57,7 +57,7 @@ void TestReadout::completeReadoutsInEveryLayout()
                                   + QStringLiteral("\nBL size:  %1 kB\ngot answer...\n").arg(blocks)
                                   + QStringLiteral("DATA Request Startblock: %1\nDATA Request Number of Blocks: %2\n")
                                         .arg(start).arg(blocks, 4, 10, QLatin1Char('0'))
-                                  + blockLines(start, blocks) + "Transfer succesfull!\nSerial port closed.\n");
+                                  + shown(blockLog(start, blocks)) + "Transfer succesfull!\nSerial port closed.\n");
     QCOMPARE(r.form.outputFileName(), header ? fileName : QString());
     QCOMPARE(controlStates(r.form), header ? QString(kIdle).replace("optBL64+ optBL128+", "optBL64- optBL128-") : kIdle);
     QCOMPARE(lampColor(r.form), 255);
