@@ -1,5 +1,7 @@
 #pragma once
-// What the read-out engine asks the window to do, in the order it must happen.
+// What the read-out engine asks its session to do, in the order it must happen.
+
+#include "readout/readoutend.h"
 
 #include <QByteArray>
 #include <QString>
@@ -19,13 +21,15 @@ struct ReadoutAction
         DiscardInput,   // drop whatever the port has received so far
         OpenDump,       // text: file name without folder; bytes: header to write first
         WriteDump,      // bytes: block data
-        ClosePort,      // the read-out is over: close port and dump file, back to idle
+        End,            // end: the read-out is over; log its words, then close port and dump
+                        // file, except after a failed block, which leaves both open
     };
 
     Kind kind;
     QByteArray bytes = {};
     QString text = {};
     int value = 0;
+    ReadoutEnd end = {};
 };
 
 using ReadoutActions = std::vector<ReadoutAction>;

@@ -55,8 +55,7 @@ ReadoutActions ReadoutEngine::feed(const QByteArray &chunk)
     case State::Total:
         m_rxBytes += chunk;
         if (m_rxBytes.size() > expectedBytes())
-            abort(out, QStringLiteral("Too many bytes while receiving %1 (%2 of %3 bytes)")
-                           .arg(pendingName()).arg(m_rxBytes.size()).arg(expectedBytes()));
+            finish(out, ReadoutEnd::tooManyBytes(pendingName(), m_rxBytes.size(), expectedBytes()));
         else if (m_rxBytes.size() == expectedBytes())
             m_state == State::Frame ? takeFrame(out) : takeTotal(out);
         break;
@@ -72,10 +71,8 @@ ReadoutActions ReadoutEngine::feed(const QByteArray &chunk)
 ReadoutActions ReadoutEngine::stallTimeout()
 {
     ReadoutActions out;
-    if (awaitsBinary()) {
-        abort(out, QStringLiteral("Timeout while receiving %1 (no data for %2 s, %3 of %4 bytes)")
-                       .arg(pendingName()).arg(kStallLimit.count()).arg(m_rxBytes.size()).arg(expectedBytes()));
-    }
+    if (awaitsBinary())
+        finish(out, ReadoutEnd::stalled(pendingName(), m_rxBytes.size(), expectedBytes()));
     return out;
 }
 
@@ -173,8 +170,7 @@ void ReadoutEngine::takeFrame(ReadoutActions &out)
     m_blockSum = wire::byteSum(data.constData(), data.size());
     m_totalSum += m_blockSum;
     if (static_cast<quint8>(m_rxBytes.at(wire::kFrameChecksumOffset)) != m_blockSum) {
-        log(out, "CRC Error while receiving BLOCK: " + QString::fromLatin1(wire::fourDigits(blockNumber())));
-        m_state = State::BlockFailed;
+        finish(out, ReadoutEnd::blockSumWrong(QString::fromLatin1(wire::fourDigits(blockNumber()))), State::BlockFailed);
         return;
     }
     send(out, wire::kBlockSuccess + wire::fourDigits(blockNumber()) + '\r');
@@ -190,20 +186,17 @@ void ReadoutEngine::takeTotal(ReadoutActions &out)
     const int received = static_cast<quint8>(m_rxBytes.at(0));
     if (received == m_totalSum) {
         send(out, wire::kDownSuccess);
-        log(out, "Transfer succesfull!" + kLineEnd);
+        finish(out, ReadoutEnd::complete());
     } else {
         // A wrong total means the dump cannot be trusted; say so rather than end quietly.
-        log(out, QStringLiteral("CRC Error in total sum: received %1, computed %2").arg(received).arg(m_totalSum) + kLineEnd);
+        finish(out, ReadoutEnd::totalSumWrong(received, m_totalSum));
     }
-    order(out, Kind::ClosePort);
-    m_state = State::Idle;
 }
 
-void ReadoutEngine::abort(ReadoutActions &out, const QString &reason)
+void ReadoutEngine::finish(ReadoutActions &out, const ReadoutEnd &end, State after)
 {
-    log(out, reason + kLineEnd);
-    order(out, Kind::ClosePort);
-    m_state = State::Idle;
+    out.push_back({Kind::End, {}, {}, 0, end});
+    m_state = after;
 }
 
 int ReadoutEngine::expectedBytes() const

@@ -12,8 +12,6 @@
 
 #include <QByteArray>
 
-#include <chrono>
-
 class ReadoutEngine
 {
 public:
@@ -31,16 +29,13 @@ public:
         BlockFailed,        // a block failed its sum: over, but port and file stay open
     };
 
-    // A frame or the total byte that stops coming ends the read-out after this long.
-    static constexpr std::chrono::seconds kStallLimit{10};
-
     // The block settings of the window, taken before the port is opened.
     void setRequest(qint16 startBlock, qint16 blockCount);
     // The port is open: begin keying and wait for the banner.
     ReadoutActions start(bool headerOption, const DumpTemplates &templates);
     // One read of the port.
     ReadoutActions feed(const QByteArray &chunk);
-    // No byte for kStallLimit while awaitsBinary().
+    // No byte for kStallLimit (readoutend.h) while awaitsBinary().
     ReadoutActions stallTimeout();
     // The port was closed (Close, window closed, line lost): the read-out is over, silently.
     void stop() { m_state = State::Idle; }
@@ -60,7 +55,7 @@ private:
     void requestNext(ReadoutActions &out);
     void takeFrame(ReadoutActions &out);
     void takeTotal(ReadoutActions &out);
-    void abort(ReadoutActions &out, const QString &reason);
+    void finish(ReadoutActions &out, const ReadoutEnd &end, State after = State::Idle);
     int blockNumber() const { return int(m_startBlock) + m_blockIndex; }
     int expectedBytes() const;
     QString pendingName() const;

@@ -59,8 +59,9 @@ void SerialLine::close()
 
 void SerialLine::write(const QByteArray &bytes)
 {
-    if (m_port.isOpen())
-        m_port.write(bytes);
+    // Out at once, not at the next turn of the event loop: the loader is waiting for them.
+    if (m_port.isOpen() && m_port.write(bytes) > 0)
+        m_port.flush();
 }
 
 void SerialLine::discardInput()

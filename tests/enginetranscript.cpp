@@ -2,6 +2,13 @@
 
 #include "readout/wiretext.h"
 
+QString endName(EndReason reason)
+{
+    static const char *const names[] = {"complete", "block sum wrong", "total sum wrong", "stalled",
+                                        "too many bytes", "line lost", "dump file error", "stopped"};
+    return QString::fromLatin1(names[int(reason)]);
+}
+
 QString escaped(const QByteArray &bytes)
 {
     QString out;
@@ -95,9 +102,13 @@ void EngineDriver::apply(const ReadoutActions &actions)
             record.dump += a.bytes;
             record.events << QStringLiteral("write %1").arg(a.bytes.size());
             break;
-        case Kind::ClosePort:
-            record.events << QStringLiteral("close");
-            closePort();
+        case Kind::End:
+            record.log += endLogText(a.end);
+            record.end = a.end.reason;
+            record.events << "end " + endName(a.end.reason);
+            // A failed block leaves the port open.
+            if (a.end.reason != EndReason::BlockSumWrong)
+                closePort();
             break;
         }
     }

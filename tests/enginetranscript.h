@@ -8,7 +8,7 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
+#include <optional>
 
 struct EngineRecord
 {
@@ -21,6 +21,7 @@ struct EngineRecord
     int progressValue = -1;
     bool keying = false;
     bool portOpen = true;
+    std::optional<EndReason> end;
 };
 
 class EngineDriver
@@ -40,6 +41,7 @@ private:
 };
 
 QString escaped(const QByteArray &bytes);
+QString endName(EndReason reason);
 
 // What the tool sends after the keying in a complete read-out of `blocks` blocks.
 QByteArray completeWire(int startBlock, int blocks);

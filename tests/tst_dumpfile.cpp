@@ -1,11 +1,16 @@
 // Dump names, KUP headers and the file writer.
 
+#include "dumpfile/dumpfolder.h"
 #include "dumpfile/dumpname.h"
 #include "dumpfile/dumpwriter.h"
 
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -27,6 +32,7 @@ private slots:
     void hostileNameBytesStayInTheFolder();
     void layoutsOnDisk();
     void writerReportsWhatGoesWrong();
+    void outputFolderRules();
 };
 
 void TestDumpFile::namesAndHeaders_data()
@@ -98,24 +104,29 @@ void TestDumpFile::layoutsOnDisk()
     for (const Case &c : {Case{plan(false, 128, ""), 0}, Case{plan(true, 128, "6.0.2.1"), 42},
                           Case{plan(true, 128, "5.1.3"), 40}, Case{plan(true, 64, "2.0.4"), 40}}) {
         const QString path = dir.filePath(c.plan.fileName);
-        {
-            // A longer file of the same name from before is cut to the new dump.
-            QFile old(path);
-            QVERIFY(old.open(QIODevice::WriteOnly));
-            old.write(QByteArray(200000, 'o'));
+        const QString part = path + ".part";
+        // An older dump of that name, and a longer unfinished one.
+        for (const QString &old : {path, part}) {
+            QFile file(old);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(200000, 'o'));
         }
         DumpWriter writer;
         QVERIFY(writer.open(path, c.plan.header));
         QVERIFY(writer.append(data.left(1024)));
-        QCOMPARE(QFileInfo(path).size(), c.headerSize + 1024);  // on disk before close
+        QCOMPARE(QFileInfo(part).size(), c.headerSize + 1024);  // on disk before close
+        QCOMPARE(QFileInfo(path).size(), 200000);                // the older dump stays until the end
         QVERIFY(writer.append(data.mid(1024)));
-        writer.close();
+        QVERIFY(writer.commit());
+        QVERIFY(!writer.close());  // nothing unfinished left behind
+        QVERIFY(!QFile::exists(part));
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray content = file.readAll();
-        QCOMPARE(content.size(), c.headerSize + data.size());
-        QCOMPARE(content.left(c.headerSize), c.plan.header);
-        QCOMPARE(content.mid(c.headerSize), data);
+        QCOMPARE(content, c.plan.header + data);
+        QCOMPARE(writer.size(), content.size());
+        QCOMPARE(writer.dataSize(), data.size());
+        QCOMPARE(writer.sha256(), QCryptographicHash::hash(content, QCryptographicHash::Sha256));
     }
 }
 
@@ -124,16 +135,53 @@ void TestDumpFile::writerReportsWhatGoesWrong()
     QTemporaryDir dir;
     DumpWriter writer;
     QVERIFY(!writer.open(dir.filePath("missing/BLdump.bin"), {}));
+    QCOMPARE(writer.errorPath(), dir.filePath("missing/BLdump.bin.part"));
     QVERIFY(!writer.errorString().isEmpty());
     QVERIFY(!writer.isOpen());
     QVERIFY(!writer.append("x"));
+    QVERIFY(!writer.close());
+
+    // A folder in the dump's place is found at the start, not after the whole download.
     QVERIFY(QDir(dir.path()).mkdir("BLdump.bin"));
     QVERIFY(!writer.open(dir.filePath("BLdump.bin"), {}));
+    QCOMPARE(writer.errorPath(), dir.filePath("BLdump.bin"));
+
+    // A full disk: what was written stays as the unfinished dump.
     if (QFile::exists("/dev/full")) {
-        QVERIFY(writer.open("/dev/full", {}));
+        QVERIFY(QFile::link("/dev/full", dir.filePath("full.bin.part")));
+        QVERIFY(writer.open(dir.filePath("full.bin"), {}));
         QVERIFY(!writer.append(QByteArray(1024, 'x')));
         QVERIFY(!writer.errorString().isEmpty());
+        QVERIFY(writer.close());
     }
+}
+
+void TestDumpFile::outputFolderRules()
+{
+    QCOMPARE(outputFolder(QString(), "/default/"), QStringLiteral("/default/"));
+    QCOMPARE(outputFolder("  ", "/default/"), QStringLiteral("/default/"));
+    QCOMPARE(outputFolder("/typed", "/default/"), QStringLiteral("/typed"));
+    QCOMPARE(pathInFolder("/tmp/nc-dumps/", "BLdump.bin"), QStringLiteral("/tmp/nc-dumps/BLdump.bin"));
+    QCOMPARE(pathInFolder("/tmp/nc-dumps", "BLdump.bin"), "/tmp/nc-dumps" + QString(QDir::separator()) + "BLdump.bin");
+
+    QTemporaryDir dir;
+    QCOMPARE(folderProblem(dir.path()), QString());
+    QCOMPARE(folderProblem(dir.path() + '/'), QString());
+    QCOMPARE(folderProblem(dir.filePath("missing")), QStringLiteral("it does not exist"));
+    QFile file(dir.filePath("file"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(folderProblem(dir.filePath("file")), QStringLiteral("it is not a folder"));
+    QCOMPARE(folderProblem(dir.filePath("file") + '/'), QStringLiteral("it is not a folder"));
+    // Permissions do not stop root; the kernel's own folders do.
+    QString readOnly = QStringLiteral("/proc");
+    if (geteuid() != 0) {
+        readOnly = dir.filePath("read-only");
+        QVERIFY(QDir().mkdir(readOnly));
+        QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner));
+    }
+    QVERIFY(!folderProblem(readOnly).isEmpty());
+    QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).contains("file"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);  // the probe is gone
 }
 
 QTEST_GUILESS_MAIN(TestDumpFile)

@@ -1,11 +1,14 @@
-// Opening and closing the port from the window, against real pseudo-terminals.
+// The window around a read-out: opening and closing the port against real pseudo-terminals, the
+// busy and idle states, the lamp, the message boxes, and what it shows of a whole read-out.
 
 #include "formprobe.h"
 #include "ptypair.h"
 #include "support/virtualreceiver.h"
 
-#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -31,6 +34,9 @@ private slots:
     void aMissingPortShowsTheNotPresentBox();
     void aPortHeldByAnotherProgramShowsTheBlockedBox();
     void closeKeepsTheSizeLockWhileTheHeaderIsTicked();
+    void aFolderThatCannotTakeTheDumpIsRefusedAtOpen_data();
+    void aFolderThatCannotTakeTheDumpIsRefusedAtOpen();
+    void theWindowShowsAFailedAndAGoodReadout();
 };
 
 void TestOpenPort::openingAPtyMakesTheWindowBusyAndCloseMakesItIdle()
@@ -130,6 +136,111 @@ void TestOpenPort::closeKeepsTheSizeLockWhileTheHeaderIsTicked()
     QCOMPARE(controlStates(w.form), QString(kIdle).replace("optBL64+ optBL128+", "optBL64- optBL128-"));
     child<QCheckBox>(w.form, "chkBL")->click();
     QCOMPARE(controlStates(w.form), kIdle);
+}
+
+void TestOpenPort::aFolderThatCannotTakeTheDumpIsRefusedAtOpen_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing folder") << "missing" << "it does not exist";
+    QTest::newRow("a file in the folder's place") << "file" << "it is not a folder";
+    QTest::newRow("read-only folder") << "read-only" << "";
+    QTest::newRow("empty text: the program's folder") << "empty" << "";
+}
+
+void TestOpenPort::aFolderThatCannotTakeTheDumpIsRefusedAtOpen()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    QString folder = dir.filePath("out");
+    if (kind == "file") {
+        QFile file(folder);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    } else if (kind == "read-only") {
+        // Permissions do not stop root; the kernel's own folders do.
+        if (geteuid() == 0) {
+            folder = QStringLiteral("/proc");
+        } else {
+            QVERIFY(QDir().mkdir(folder));
+            QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+        }
+    } else if (kind == "empty") {
+        folder.clear();
+    }
+    PtyPair pty;
+    Window w;
+    child<QLineEdit>(w.form, "Text2")->setText(folder);
+    choosePort(w.form, pty.path());
+    const QString log = logText(w.form);
+    clickOpen(w.form);
+    if (kind == "empty") {
+        // The program's own folder, which the build tree lets us write.
+        QVERIFY(w.boxes.isEmpty());
+        QVERIFY(w.form.isPortOpen());
+        clickClose(w.form);
+        return;
+    }
+    QCOMPARE(w.boxes.size(), 1);
+    QVERIFY2(w.boxes[0].prompt.startsWith("Cannot save the dump in " + folder + ": " + reason), qPrintable(w.boxes[0].prompt));
+    QVERIFY(w.boxes[0].title.contains(folder));
+    QVERIFY(!w.form.isPortOpen());
+    QCOMPARE(controlStates(w.form), kIdle);
+    QCOMPARE(logText(w.form), log);
+    QTest::qWait(400);
+    QVERIFY(pty.readAvailable().isEmpty());
+}
+
+void TestOpenPort::theWindowShowsAFailedAndAGoodReadout()
+{
+    VirtualReceiver receiver;
+    QTemporaryDir dir;
+    QVERIFY(receiver.start({"--bad-block", "1", "--faults-once", "--write-image", dir.filePath("image.bin")}));
+    Window w;
+    w.form.show();
+    child<QLineEdit>(w.form, "Text2")->setText(dir.path());
+    choosePort(w.form, receiver.devicePath());
+    auto *bar = child<QProgressBar>(w.form, "ProgressBar1");
+
+    // A failed block: the window stays busy, with the lamp green, until Close.
+    clickOpen(w.form);
+    QTRY_VERIFY_WITH_TIMEOUT(logText(w.form).endsWith("CRC Error while receiving BLOCK: 1921"), 20000);
+    QCOMPARE(controlStates(w.form), kBusy);
+    QCOMPARE(lampColor(w.form), 65280);
+    QCOMPARE(bar->value(), 1);
+    clickClose(w.form);
+    QVERIFY(logText(w.form).endsWith("REQUEST Block: 1921      CRC Error while receiving BLOCK: 1921Serial port closed.\n"
+                                     "Dump incomplete: " + dir.filePath("BLdump.bin.part") + " holds 2 of 128 blocks\n"));
+    QCOMPARE(controlStates(w.form), kIdle);
+    QCOMPARE(lampColor(w.form), 255);
+
+    // Open again: a whole read-out, and the window idle when it is over.
+    clickOpen(w.form);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.form.isPortOpen(), 20000);
+    const QString log = logText(w.form);
+    QVERIFY2(log.startsWith("sending request... Turn now your receiver on.\nBL version: 6.0.2.1\n\nBL size:  128 kB\n"), qPrintable(log));
+    QVERIFY(log.contains("Transfered successfully Block: 2047\nTransfer succesfull!\nSaved " + dir.filePath("BLdump.bin")
+                         + " (131072 bytes, SHA-256 "));
+    QVERIFY(log.endsWith(")\nSerial port closed.\n"));
+    QCOMPARE(controlStates(w.form), kIdle);
+    QCOMPARE(lampColor(w.form), 255);
+    QCOMPARE(bar->value(), 128);
+    QCOMPARE(bar->maximum(), 128);
+    QFile dump(dir.filePath("BLdump.bin")), image(dir.filePath("image.bin"));
+    QVERIFY(dump.open(QIODevice::ReadOnly) && image.open(QIODevice::ReadOnly));
+    QCOMPARE(dump.readAll(), image.readAll());
+    QVERIFY(w.boxes.isEmpty());
+
+    // Closing the window in the middle of a read-out closes port and dump file.
+    QVERIFY(receiver.start({"--stall", "3:100"}));
+    choosePort(w.form, receiver.devicePath());
+    clickOpen(w.form);
+    QTRY_VERIFY_WITH_TIMEOUT(logText(w.form).endsWith("REQUEST Block: 1923      "), 20000);
+    QVERIFY(w.form.isDumpFileOpen());
+    w.form.close();
+    QVERIFY(!w.form.isPortOpen());
+    QVERIFY(!w.form.isDumpFileOpen());
+    QCOMPARE(QFileInfo(dir.filePath("BLdump.bin.part")).size(), 3 * 1024);
 }
 
 QTEST_MAIN(TestOpenPort)

@@ -93,10 +93,6 @@ Form1::Form1(QWidget *parent)
     setFont(dialogFont());
     setFixedSize(twipsToPixels(kWindowWidth), twipsToPixels(kWindowHeight));
 
-    Timer1.setInterval(300);
-    Timer1.start();  // enabled in the design; the load handler switches it off
-    m_stallTimer.setSingleShot(true);
-
     buildControls();
     setTabOrder();
     connectControls();
@@ -199,10 +195,7 @@ void Form1::connectControls()
 {
     connect(Command1, &QPushButton::clicked, this, &Form1::RunReadout);
     connect(Command2, &QPushButton::clicked, this, &Form1::ClosePort);
-    connect(&Timer1, &QTimer::timeout, this, &Form1::onTimer1Tick);
-    connect(&m_stallTimer, &QTimer::timeout, this, &Form1::onStallTimeout);
-    connect(&MSComm1, &SerialLine::dataArrived, this, &Form1::onDataArrived);
-    connect(&MSComm1, &SerialLine::lost, this, &Form1::onLineLost);
+    connectSession();
     connect(optBL64, &QRadioButton::toggled, this, [this](bool on) { if (on) onOptBL64Click(); });
     connect(optBL128, &QRadioButton::toggled, this, [this](bool on) { if (on) onOptBL128Click(); });
     // Of the size options only the selected one is a tab stop; the arrow keys move between them.
@@ -221,8 +214,7 @@ void Form1::load()
     for (int number = 1; number <= 4; ++number)
         cmbCom->addItem(QStringLiteral("COM %1").arg(number), number);
     cmbCom->setCurrentIndex(0);
-    Timer1.stop();
-    MSComm1.applyLineSettings();
+    // The session has its keying timer stopped and the line settings made from the start.
     ProgressBar1->setValue(0);
     ProgressBar1->setEnabled(false);
     Text1->replaceText(QStringLiteral(
@@ -250,8 +242,7 @@ void Form1::showMessageBox(const QString &prompt, const QString &title)
 void Form1::closeEvent(QCloseEvent *event)
 {
     // Closing the window in the middle of a read-out ends it like Close does.
-    if (MSComm1.isOpen())
+    if (m_session.isPortOpen())
         ClosePort();
-    Timer1.stop();
     QWidget::closeEvent(event);
 }

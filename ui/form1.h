@@ -1,14 +1,10 @@
 #pragma once
-// The Tamrix window: the controls, their start-up state, and the wiring between the serial
-// line, the read-out engine, the log and the dump file.
+// The Tamrix window: the controls, their start-up state and the settings rules. A read-out runs
+// in a ReadoutSession; the window starts and stops it and shows what it reports.
 
-#include "dumpfile/dumpwriter.h"
-#include "readout/readoutengine.h"
 #include "serial/portchoice.h"
-#include "serial/serialline.h"
+#include "session/readoutsession.h"
 
-#include <QElapsedTimer>
-#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -42,11 +38,10 @@ public:
     using MessageBoxHandler = std::function<void(const QString &prompt, const QString &title)>;
     void setMessageBoxHandler(MessageBoxHandler handler) { m_messageBoxHandler = std::move(handler); }
 
-    const ReadoutEngine &readout() const { return m_readout; }
-    QString outputFileName() const { return OutputFileName; }
-    bool isPortOpen() const { return MSComm1.isOpen(); }
-    bool isDumpFileOpen() const { return m_dumpFile.isOpen(); }
-    bool isKeying() const { return Timer1.isActive(); }
+    const ReadoutSession &session() const { return m_session; }
+    bool isPortOpen() const { return m_session.isPortOpen(); }
+    bool isDumpFileOpen() const { return m_session.isDumpFileOpen(); }
+    bool isKeying() const { return m_session.isKeying(); }
 
 public slots:
     void RunReadout();
@@ -64,22 +59,15 @@ private:
     QString programFolder() const;
     void showMessageBox(const QString &prompt, const QString &title);
 
-    // Port opening and closing
+    // Port opening and closing, and the busy and idle states that go with them
     PortChoice selectedPort() const;
-    bool OpenPort(const PortChoice &port);
+    bool OpenPort(const ReadoutSettings &settings);
     void ClosePort();
+    void setBusy(bool busy);
 
     // Read-out
-    void carryOut(const ReadoutActions &actions);
-    void openDumpFile(const QString &fileName, const QByteArray &header);
-    void writeDump(const QByteArray &data);
-    void endWithDumpFileError();
-    void endWithLogLine(const QString &line);
-    void onDataArrived();
-    void onLineLost(const QString &reason);
-    void onTimer1Tick();
-    void watchForStall();
-    void onStallTimeout();
+    void connectSession();
+    bool outputFolderAccepted(const QString &folder);
 
     // Settings
     void onOptBL64Click();
@@ -89,43 +77,37 @@ private:
     void onLabel6Click();
 
     // Controls, named as on the window's design.
-    QGroupBox *frmCom = nullptr;
-    QComboBox *cmbCom = nullptr;
-    QGroupBox *frmDataInfo = nullptr;
-    QLabel *Label1 = nullptr;
+    QGroupBox *frmCom = nullptr;         // frame "Serial Port Settings"
+    QComboBox *cmbCom = nullptr;         // port list, also typed into
+    QGroupBox *frmDataInfo = nullptr;    // frame "Data Request"
+    QLabel *Label1 = nullptr;            // "Start with Block"
     QLineEdit *txtStart = nullptr;
-    QLabel *Label2 = nullptr;
+    QLabel *Label2 = nullptr;            // "Number of Blocks"
     QLineEdit *txtNumber = nullptr;
     QRadioButton *optBL64 = nullptr;
     QRadioButton *optBL128 = nullptr;
-    QGroupBox *Frame2 = nullptr;
-    QPushButton *Command1 = nullptr;
-    QPushButton *Command2 = nullptr;
-    StatusLamp *Shape1 = nullptr;
-    QGroupBox *Frame5 = nullptr;
-    QCheckBox *chkBL = nullptr;
-    QGroupBox *Frame1 = nullptr;
+    QGroupBox *Frame2 = nullptr;         // frame "COM Control"
+    QPushButton *Command1 = nullptr;     // Open: runs a read-out
+    QPushButton *Command2 = nullptr;     // Close
+    StatusLamp *Shape1 = nullptr;        // port lamp: green while the port is open
+    QGroupBox *Frame5 = nullptr;         // frame around the header option
+    QCheckBox *chkBL = nullptr;          // header option
+    QGroupBox *Frame1 = nullptr;         // frame around progress, log and folder
     QProgressBar *ProgressBar1 = nullptr;
-    LogView *Text1 = nullptr;
-    QLabel *Label3 = nullptr;
-    QLineEdit *Text2 = nullptr;
-    QPushButton *cmdDir = nullptr;
-    QGroupBox *Frame3 = nullptr;
-    QLabel *Label4 = nullptr;
+    LogView *Text1 = nullptr;            // the log
+    QLabel *Label3 = nullptr;            // "Save to"
+    QLineEdit *Text2 = nullptr;          // output folder
+    QPushButton *cmdDir = nullptr;       // "Directory": the folder dialog
+    QGroupBox *Frame3 = nullptr;         // frame "About"
+    QLabel *Label4 = nullptr;            // author line
     QFrame *Line1 = nullptr;
-    QLabel *Label5 = nullptr;
-    LinkLabel *Label6 = nullptr;
+    QLabel *Label5 = nullptr;            // "For contact and  more info:"
+    LinkLabel *Label6 = nullptr;         // link to the web page
     QFrame *Line2 = nullptr;
-    QLabel *Label7 = nullptr;
-    QTimer Timer1;           // wake-up keying
-    SerialLine MSComm1;      // the serial line
+    QLabel *Label7 = nullptr;            // program version
 
-    QTimer m_stallTimer;     // a frame or the total byte that stops coming
-    QElapsedTimer m_lastProgress;
-    ReadoutEngine m_readout;
-    DumpWriter m_dumpFile;
-    PortChoice m_openPort;
-    QString OutputFileName;  // the last named dump, kept between read-outs
+    // The serial line (MSComm1) and the keying timer (Timer1) belong to the session.
+    ReadoutSession m_session;
     QByteArray LoaderHeader128;
     QByteArray LoaderHeader64;
     MessageBoxHandler m_messageBoxHandler;

@@ -21,54 +21,37 @@ PortChoice Form1::selectedPort() const
     return portForNumber(static_cast<qint16>(cmbCom->itemData(entry).toInt()));
 }
 
-bool Form1::OpenPort(const PortChoice &port)
+bool Form1::OpenPort(const ReadoutSettings &settings)
 {
-    const OpenOutcome outcome = MSComm1.open(port.device);
-    if (outcome != OpenOutcome::Opened) {
-        const OpenFailureReport report = describeOpenFailure(outcome, port.label);
-        if (!report.logLine.isEmpty())
-            Text1->appendMessage(report.logLine);
-        if (!report.boxPrompt.isEmpty())
-            showMessageBox(report.boxPrompt, report.boxTitle);
-        return false;
-    }
-
-    m_openPort = port;
-    cmbCom->setEnabled(false);
-    Command1->setEnabled(false);
-    optBL64->setEnabled(false);
-    optBL128->setEnabled(false);
-    Command2->setEnabled(true);
-    cmdDir->setEnabled(false);
-    Text2->setEnabled(false);
-    chkBL->setEnabled(false);
-    Shape1->setFillColor(StatusLamp::kGreen);
-    ProgressBar1->setValue(0);
-    ProgressBar1->setMaximum(m_readout.BlockCount());
-    ProgressBar1->setEnabled(true);
-    return true;
+    // On success the session has reported portOpened, which made the window busy.
+    const OpenOutcome outcome = m_session.start(settings);
+    if (outcome == OpenOutcome::Opened)
+        return true;
+    const OpenFailureReport report = describeOpenFailure(outcome, settings.port.label);
+    if (!report.logLine.isEmpty())
+        Text1->appendMessage(report.logLine);
+    if (!report.boxPrompt.isEmpty())
+        showMessageBox(report.boxPrompt, report.boxTitle);
+    return false;
 }
 
 void Form1::ClosePort()
 {
-    if (MSComm1.isOpen()) {
-        Shape1->setFillColor(StatusLamp::kRed);
-        MSComm1.close();
-        m_dumpFile.close();
-        Text1->appendMessage(QStringLiteral("Serial port closed.\r\n"));
-    }
-    // Whatever the read-out waited for, it is over: nothing more goes to the loader.
-    m_readout.stop();
-    m_stallTimer.stop();
+    m_session.stop();
+    setBusy(false);
+}
 
-    chkBL->setEnabled(true);
-    if (!chkBL->isChecked()) {
-        optBL64->setEnabled(true);
-        optBL128->setEnabled(true);
-    }
-    cmbCom->setEnabled(true);
-    Command1->setEnabled(true);
-    Command2->setEnabled(false);
-    Text2->setEnabled(true);
-    cmdDir->setEnabled(true);
+void Form1::setBusy(bool busy)
+{
+    cmbCom->setEnabled(!busy);
+    Command1->setEnabled(!busy);
+    // While the header option is ticked the banner decides the size, so the choice stays locked.
+    const bool sizeFree = !busy && !chkBL->isChecked();
+    optBL64->setEnabled(sizeFree);
+    optBL128->setEnabled(sizeFree);
+    Command2->setEnabled(busy);
+    cmdDir->setEnabled(!busy);
+    Text2->setEnabled(!busy);
+    chkBL->setEnabled(!busy);
+    Shape1->setFillColor(busy ? StatusLamp::kGreen : StatusLamp::kRed);
 }

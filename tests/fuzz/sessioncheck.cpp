@@ -67,9 +67,13 @@ void SessionCheck::apply(const ReadoutActions &actions)
             require(action.bytes.size() == wire::kBlockDataSize, "a frame gives 1024 data bytes");
             require(++m_writes <= m_framesRequested, "one write per requested frame at most");
             break;
-        case Kind::ClosePort:
-            m_portOpen = false;
-            m_engine.stop();
+        case Kind::End:
+            if (action.end.reason == EndReason::Complete)
+                require(m_writes == m_engine.BlockCount() && m_sent == m_goodWire, "only a read-out with every block is complete");
+            if (action.end.reason != EndReason::BlockSumWrong) {
+                m_portOpen = false;
+                m_engine.stop();
+            }
             break;
         case Kind::AppendLog:
         case Kind::ReplaceLog:

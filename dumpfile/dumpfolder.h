@@ -1,0 +1,17 @@
+#pragma once
+// The folder a dump goes to: what the folder text means, and whether a dump can be written there.
+
+#include <QString>
+
+// The folder text as typed; a blank text means `defaultFolder`.
+QString outputFolder(const QString &text, const QString &defaultFolder);
+
+// `fileName` inside `folder`, with exactly one separator between them whether or not the folder
+// text ends with one. A folder text that ends with a separator gives folder + name unchanged.
+QString pathInFolder(const QString &folder, const QString &fileName);
+
+// Empty when a dump can be written into `folder`; otherwise the reason, in words for the user.
+QString folderProblem(const QString &folder);
+
+// How the log names a file: absolute, with the system's separators.
+QString shownPath(const QString &path);

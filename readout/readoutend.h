@@ -1,0 +1,55 @@
+#pragma once
+// How a read-out ended, as a value the code can test, and the one place that puts it into the
+// words of the log.
+
+#include <QString>
+
+#include <chrono>
+
+// A frame or the total byte that stops coming ends the read-out after this long.
+inline constexpr std::chrono::seconds kStallLimit{10};
+
+enum class EndReason {
+    Complete,        // every block sum and the total matched
+    BlockSumWrong,   // port and dump file stay open until the user closes them
+    TotalSumWrong,
+    Stalled,         // a frame or the total byte stopped coming
+    TooManyBytes,
+    LineLost,
+    DumpFileError,
+    Stopped,         // closed by the user, or by the program around it
+};
+
+struct ReadoutEnd
+{
+    EndReason reason = EndReason::Stopped;
+    QString subject;   // what was awaited ("BLOCK: 1922", "TOTALCRC"), the port, or the file
+    qint64 got = 0;    // bytes received, or the total sum received
+    qint64 want = 0;   // bytes expected, or the total sum computed
+    QString cause;     // the system's own words
+
+    static ReadoutEnd complete() { return of(EndReason::Complete); }
+    static ReadoutEnd blockSumWrong(const QString &block) { return of(EndReason::BlockSumWrong, block); }
+    static ReadoutEnd totalSumWrong(int received, int computed) { return of(EndReason::TotalSumWrong, {}, received, computed); }
+    static ReadoutEnd stalled(const QString &awaited, qint64 got, qint64 want) { return of(EndReason::Stalled, awaited, got, want); }
+    static ReadoutEnd tooManyBytes(const QString &awaited, qint64 got, qint64 want) { return of(EndReason::TooManyBytes, awaited, got, want); }
+    static ReadoutEnd lineLost(const QString &port, const QString &cause) { return of(EndReason::LineLost, port, 0, 0, cause); }
+    static ReadoutEnd dumpFileError(const QString &path, const QString &cause) { return of(EndReason::DumpFileError, path, 0, 0, cause); }
+    static ReadoutEnd stopped() { return of(EndReason::Stopped); }
+
+private:
+    static ReadoutEnd of(EndReason reason, const QString &subject = {}, qint64 got = 0, qint64 want = 0, const QString &cause = {})
+    {
+        ReadoutEnd end;
+        end.reason = reason;
+        end.subject = subject;
+        end.got = got;
+        end.want = want;
+        end.cause = cause;
+        return end;
+    }
+};
+
+// The log text of an end, with its line end where the log has one (a failed block's line has
+// none, so "Serial port closed." continues it). Empty for Stopped.
+QString endLogText(const ReadoutEnd &end);

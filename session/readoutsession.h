@@ -1,0 +1,82 @@
+#pragma once
+// One read-out as it runs: the serial line, the engine, the dump file and the two timers. The
+// engine decides, the session carries it out, and a front end (the window, tamrix-read) shows
+// what the session reports through its signals.
+
+#include "dumpfile/dumpname.h"
+#include "dumpfile/dumpwriter.h"
+#include "readout/readoutengine.h"
+#include "serial/portchoice.h"
+#include "serial/serialline.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+struct ReadoutSettings
+{
+    PortChoice port;
+    qint16 startBlock = 0;       // the block settings of the size options; a recognised
+    qint16 blockCount = 0;       // banner replaces them
+    bool headerOption = false;   // size from the banner, named dump with the KUP header
+    QString outputFolder;        // the folder the dump goes to
+    DumpTemplates templates;
+};
+
+class ReadoutSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ReadoutSession(QObject *parent = nullptr);
+
+    // Opens the port and starts keying the loader awake. On anything but Opened nothing is
+    // open, nothing was sent, and the front end tells the user why.
+    OpenOutcome start(const ReadoutSettings &settings);
+    // Closes port and dump file, as Close does; logs "Serial port closed." if the port was open.
+    // A read-out still running ends as Stopped.
+    void stop();
+
+    bool isPortOpen() const { return MSComm1.isOpen(); }
+    bool isDumpFileOpen() const { return m_dumpFile.isOpen(); }
+    bool isKeying() const { return Timer1.isActive(); }
+    const ReadoutEngine &engine() const { return m_engine; }
+    QString outputFileName() const { return m_outputFileName; }
+
+signals:
+    void logAppended(const QString &text);
+    void logReplaced(const QString &text);
+    void progressChanged(int blocksDone, int blocksInAll);
+    void portOpened();
+    void portClosed();
+    void bannerReceived();
+    // After a failed read-out, where its unfinished dump was left.
+    void incompleteDumpLeft(const QString &line);
+    // Once per read-out, when its end is decided and everything that goes with it is done.
+    void ended(const ReadoutEnd &end);
+
+private:
+    void carryOut(const ReadoutActions &actions);
+    void setProgress(int value, int maximum);
+    void openDump(const QString &fileName, const QByteArray &header);
+    void writeDump(const QByteArray &data);
+    void end(ReadoutEnd end);
+    ReadoutEnd dumpFileError() const;
+    void closePort();
+    void onDataArrived();
+    void onTimer1Tick();
+    void watchForStall();
+    void onStallTimeout();
+
+    SerialLine MSComm1;       // the serial line to the receiver
+    QTimer Timer1;            // wake-up keying: one byte every 300 ms until the loader answers
+    QTimer m_stallTimer;      // a frame or the total byte that stops coming
+    QElapsedTimer m_lastProgress;
+    ReadoutEngine m_engine;
+    DumpWriter m_dumpFile;
+    ReadoutSettings m_settings;
+    QString m_outputFileName; // the last named dump, kept between read-outs
+    int m_progressValue = 0;
+    int m_progressMax = 0;
+    bool m_running = false;   // started, and its end not yet reported
+};

@@ -1,0 +1,108 @@
+#pragma once
+// A read-out session against the virtual receiver, with an output folder of its own, recording
+// what a front end is told.
+
+#include "enginetranscript.h"
+#include "support/virtualreceiver.h"
+
+#include "dumpfile/dumpfolder.h"
+#include "session/readoutsession.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <optional>
+
+#include <sys/resource.h>
+
+inline constexpr int kReadoutLimitMs = 60000;
+
+inline QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Everything before "KDATA" is keying, and there is no keying after it.
+inline QByteArray afterKeying(const QByteArray &received)
+{
+    const qsizetype kdata = received.indexOf("KDATA");
+    if (kdata < 1 || received.left(kdata).count('\x1F') != kdata)
+        return "BAD KEYING: " + received.left(64).toHex();
+    return received.mid(kdata);
+}
+
+// CPU time this process has used, user and system.
+inline double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+inline QString incompleteLine(const QString &partPath, int blocks, int of = 128)
+{
+    return QStringLiteral("Dump incomplete: %1 holds %2 of %3 blocks\r\n").arg(shownPath(partPath)).arg(blocks).arg(of);
+}
+
+struct SessionRun
+{
+    SessionRun()
+    {
+        QObject::connect(&session, &ReadoutSession::logAppended, [this](const QString &text) { log += text; });
+        QObject::connect(&session, &ReadoutSession::incompleteDumpLeft, [this](const QString &text) { log += text; });
+        QObject::connect(&session, &ReadoutSession::logReplaced, [this](const QString &text) { log = text; });
+        QObject::connect(&session, &ReadoutSession::progressChanged, [this](int done, int) { progress = done; });
+        QObject::connect(&session, &ReadoutSession::ended, [this](const ReadoutEnd &e) {
+            QVERIFY2(!end, "one end per read-out");
+            end = e;
+        });
+    }
+    bool start(const QStringList &receiverArgs, bool header = false)
+    {
+        return receiver.start(receiverArgs + QStringList{"--write-image", folder.filePath("image.bin")}) && open(header);
+    }
+    bool open(bool header = false)
+    {
+        end.reset();
+        const PortChoice port{receiver.devicePath(), receiver.devicePath()};
+        return session.start({port, 1920, 128, header, outputFolder, {}}) == OpenOutcome::Opened;
+    }
+    // Runs the event loop as the programs do, without the sleeps of QTest::qWait between passes.
+    bool waitForEnd()
+    {
+        if (!end) {
+            QEventLoop loop;
+            QObject::connect(&session, &ReadoutSession::ended, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+            QTimer::singleShot(kReadoutLimitMs, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        return end.has_value();
+    }
+
+    QByteArray image() const { return readFile(folder.filePath("image.bin")); }
+    QString path(const QString &name = QStringLiteral("BLdump.bin")) const { return folder.filePath(name); }
+    QByteArray dump(const QString &name = QStringLiteral("BLdump.bin")) const { return readFile(path(name)); }
+    QStringList files() const { return QDir(folder.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot); }
+
+    QTemporaryDir folder;
+    QString outputFolder = folder.path() + '/';
+    VirtualReceiver receiver;
+    ReadoutSession session;
+    QString log;  // as the window shows it, with CR LF line ends
+    int progress = 0;
+    std::optional<ReadoutEnd> end;
+};
+
+// Once a read-out is over, nothing more reaches the receiver.
+inline void verifySilentAfterwards(SessionRun &r)
+{
+    const QByteArray sent = r.receiver.received();
+    QTest::qWait(700);  // more than two keying ticks
+    QCOMPARE(r.receiver.received(), sent);
+    QVERIFY(!r.session.isKeying());
+}

@@ -1,0 +1,217 @@
+// Whole read-outs and fault drills: a real session, the serial layer and the virtual receiver on
+// a pty. Each drill checks how the read-out ended, what the log says, and what is left on disk.
+
+#include "sessionharness.h"
+
+#include <QCryptographicHash>
+
+using Reason = EndReason;
+
+class TestSession : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void completeReadoutsInEveryLayout_data();
+    void completeReadoutsInEveryLayout();
+    void failedReadoutsLeaveAnIncompleteDump_data();
+    void failedReadoutsLeaveAnIncompleteDump();
+    void aFailedBlockKeepsPortAndDumpOpenUntilStop();
+};
+
+void TestSession::completeReadoutsInEveryLayout_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("header");
+    QTest::addColumn<int>("blocks");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QByteArray>("fileHeader");
+    QTest::addColumn<QString>("identified");  // the log between "BL version: " and "got answer..."
+
+    const QByteArray t128 = "KAON0008B9FFFFFFFFFFFF0000000000t";
+    const QString v6021 = "6.0.2.1\r\r\nBL size:  128 kB\r\n";
+    const QStringList plain{"--version", "6.0.2.1"};
+    QTest::newRow("plain 128 kB") << plain << false << 128 << "BLdump.bin" << QByteArray() << v6021;
+    QTest::newRow("plain 64 kB, folder without trailing separator") << QStringList{"--version", "2.0.4 "} << false << 64
+        << "BLdump.bin" << QByteArray() << "2.0.4\r\nBL size:  64 kB\r\n";
+    QTest::newRow("named from the first block") << QStringList{"--bl-name", "61234"} << true << 128
+        << "BL_61234_conv.bin" << t128 + "BL_61234x" << v6021;
+    QTest::newRow("named from a 7-character version") << plain << true << 128 << "BL_6021_conv.bin" << t128 + "BL_6021_x" << v6021;
+    QTest::newRow("named from a 5-character version") << QStringList{"--version", "5.1.3 "} << true << 128
+        << "BL_513_conv.bin" << t128 + "BL_513x" << "5.1.3\r\nBL size:  128 kB\r\n";
+    QTest::newRow("named 64 kB") << QStringList{"--version", "2.0.4 ", "--reqdata"} << true << 64
+        << "BL_204_conv.bin" << QByteArray("KAON0008B9FFFFFFFFFFFF0000000000LBL_204x") << "2.0.4\r\nBL size:  64 kB\r\n";
+    // Name bytes that a file name cannot hold stay inside the folder; the header keeps them.
+    QTest::newRow("name with parent folders") << QStringList{"--bl-name", "../.."} << true << 128
+        << "BL_.._.._conv.bin" << t128 + "BL_../..x" << v6021;
+    QTest::newRow("name with an absolute path") << QStringList{"--bl-name", "/etc/"} << true << 128
+        << "BL__etc__conv.bin" << t128 + "BL_/etc/x" << v6021;
+    QTest::newRow("name with NUL and control bytes") << QStringList{"--bl-name", "\\x00\\x01\\x1f\\x7f|"} << true << 128
+        << "BL_______conv.bin" << t128 + QByteArray("BL_\0\x01\x1f\x7f|x", 9) << v6021;
+    // What comes before the banner does not disturb the read-out.
+    QTest::newRow("binary noise") << QStringList{"--binary-noise", "65536"} << false << 128 << "BLdump.bin" << QByteArray() << v6021;
+    QTest::newRow("a megabyte of boot output") << QStringList{"--noise", "1048576"} << false << 128 << "BLdump.bin" << QByteArray() << v6021;
+    QTest::newRow("tokens split byte by byte") << QStringList{"--split"} << false << 128 << "BLdump.bin" << QByteArray() << v6021;
+    // Without " Version " the version is read from position 9 and not recognised: the
+    // window's 128 blocks from 1920 are read.
+    QTest::newRow("MICOM without Version") << QStringList{"--no-version", "--banner", "MICOM boot 6.0.2.1\\r\\n"} << false << 128
+        << "BLdump.bin" << QByteArray() << "ot 6.0.2\r\nBL size:  0 kB\r\n";
+}
+
+void TestSession::completeReadoutsInEveryLayout()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, header);
+    QFETCH(int, blocks);
+    QFETCH(QString, fileName);
+    QFETCH(QByteArray, fileHeader);
+    QFETCH(QString, identified);
+
+    SessionRun r;
+    if (QString(QTest::currentDataTag()).contains("without trailing separator"))
+        r.outputFolder.chop(1);
+    // An older dump of the same name is replaced, an unfinished one from before is gone.
+    QFile(r.path(fileName)).open(QIODevice::WriteOnly);
+    QFile stale(r.path(fileName + ".part"));
+    QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write(QByteArray(300000, 's')) > 0);
+    stale.close();
+
+    QVERIFY(r.start(args, header));
+    QVERIFY2(r.waitForEnd(), qPrintable(r.log + r.receiver.stderrText()));
+    QCOMPARE(r.end->reason, Reason::Complete);
+
+    const QByteArray dump = r.dump(fileName);
+    QCOMPARE(dump, fileHeader + r.image());
+    QCOMPARE(r.image().size(), blocks * 1024);
+    QCOMPARE(r.files(), (QStringList{fileName, "image.bin"}));
+    const int start = 2048 - blocks;
+    QCOMPARE(afterKeying(r.receiver.received()), completeWire(start, blocks));
+    const QString saved = QStringLiteral("Saved %1 (%2 bytes, SHA-256 %3)\r\n")
+                              .arg(shownPath(r.path(fileName))).arg(dump.size())
+                              .arg(QString::fromLatin1(QCryptographicHash::hash(dump, QCryptographicHash::Sha256).toHex()));
+    QCOMPARE(r.log, "sending request... Turn now your receiver on.\r\nBL version: " + identified + "got answer...\r\n"
+                        + QStringLiteral("DATA Request Startblock: %1\r\nDATA Request Number of Blocks: %2\r\n")
+                              .arg(start).arg(blocks, 4, 10, QLatin1Char('0'))
+                        + blockLog(start, blocks) + "Transfer succesfull!\r\n" + saved + "Serial port closed.\r\n");
+    QCOMPARE(r.session.outputFileName(), header ? fileName : QString());
+    QCOMPARE(r.progress, blocks);
+    QVERIFY(!r.session.isPortOpen());
+    QVERIFY(!r.session.isDumpFileOpen());
+}
+
+void TestSession::failedReadoutsLeaveAnIncompleteDump_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("stopAt");    // stop when the log ends with this; empty: it ends by itself
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<int>("blocks");        // in the .part file; -1: none was started
+
+    // The stall drills wait out the stall limit each, so ctest runs them on their own.
+    if (qEnvironmentVariable("TAMRIX_DRILLS") == "stalls") {
+        QTest::newRow("stall in a frame") << QStringList{"--stall", "2:500"} << "" << int(Reason::Stalled) << 2;
+        QTest::newRow("1031 bytes, then silence") << QStringList{"--short", "0"} << "" << int(Reason::Stalled) << -1;
+        return;
+    }
+    QTest::newRow("line lost waiting for the banner") << QStringList{"--silent"} << "" << int(Reason::LineLost) << -1;
+    QTest::newRow("line lost in the handshake") << QStringList{"--hangup", "handshake"} << "" << int(Reason::LineLost) << -1;
+    QTest::newRow("line lost in a frame") << QStringList{"--hangup", "frame:3:517"} << "" << int(Reason::LineLost) << 3;
+    QTest::newRow("line lost waiting for the total") << QStringList{"--hangup", "total"} << "" << int(Reason::LineLost) << 128;
+    QTest::newRow("wrong total") << QStringList{"--bad-total"} << "" << int(Reason::TotalSumWrong) << 128;
+    // The extra bytes come with the frame or just after it, so they spoil block 1921 or 1922.
+    QTest::newRow("extra bytes after a frame") << QStringList{"--extra", "1:5"} << "" << int(Reason::TooManyBytes) << -2;
+    QTest::newRow("a folder in the dump's place") << QStringList{} << "" << int(Reason::DumpFileError) << -1;
+    QTest::newRow("stop waiting for the banner") << QStringList{"--silent"} << "on.\r\n" << int(Reason::Stopped) << -1;
+    QTest::newRow("stop waiting for flash end") << QStringList{"--line-gap", "60000"} << "kB\r\n" << int(Reason::Stopped) << -1;
+    QTest::newRow("stop at ACK in the wrong case") << QStringList{"--wrong-case"} << "got answer...\r\n" << int(Reason::Stopped) << -1;
+    QTest::newRow("stop in a frame") << QStringList{"--stall", "2:100"} << "REQUEST Block: 1922      " << int(Reason::Stopped) << 2;
+}
+
+void TestSession::failedReadoutsLeaveAnIncompleteDump()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, stopAt);
+    QFETCH(int, reason);
+    QFETCH(int, blocks);
+
+    SessionRun r;
+    const QByteArray good = "an older complete dump";
+    if (reason == int(Reason::DumpFileError)) {
+        QVERIFY(QDir().mkpath(r.path()));
+    } else {
+        QFile older(r.path());
+        QVERIFY(older.open(QIODevice::WriteOnly) && older.write(good) == good.size());
+    }
+    QVERIFY(r.start(args));
+    if (args.contains("--silent") && stopAt.isEmpty()) {
+        QTRY_VERIFY(r.receiver.received().contains('\x1F'));
+        r.receiver.stop();  // the cable is pulled while the tool waits for the box
+    }
+    if (!stopAt.isEmpty()) {
+        QTRY_VERIFY_WITH_TIMEOUT(r.log.endsWith(stopAt), kReadoutLimitMs);
+        QTest::qWait(400);  // the session has really settled in this wait
+        QVERIFY(r.log.endsWith(stopAt));
+        r.session.stop();
+    }
+    QVERIFY(r.waitForEnd());
+    QCOMPARE(int(r.end->reason), reason);
+    if (blocks == -2)
+        blocks = r.progress;
+
+    const QString part = r.path("BLdump.bin.part");
+    const QString tail = endLogText(*r.end) + "Serial port closed.\r\n" + (blocks >= 0 ? incompleteLine(part, blocks) : QString());
+    QVERIFY2(r.log.endsWith(tail), qPrintable(r.log));
+    QCOMPARE(r.log.count("Serial port closed."), 1);
+    QCOMPARE(QFile::exists(part), blocks >= 0);
+    QCOMPARE(r.dump("BLdump.bin.part"), r.image().left(qMax(0, blocks) * 1024));
+    if (reason != int(Reason::DumpFileError))
+        QCOMPARE(r.dump(), good);
+    // Nothing was confirmed that should not have been.
+    const QByteArray complete = completeWire(1920, 128);
+    if (r.receiver.received().contains("KDATA")) {
+        const QByteArray wire = afterKeying(r.receiver.received());
+        QVERIFY(wire != complete && complete.startsWith(wire));
+    }
+    QVERIFY(!r.session.isPortOpen());
+    QVERIFY(!r.session.isDumpFileOpen());
+    const QString log = r.log;
+    const double cpuBefore = cpuSeconds();
+    verifySilentAfterwards(r);
+    // No error loop: the process idles once the line is gone.
+    QVERIFY2(cpuSeconds() - cpuBefore < 0.2, qPrintable(QString::number(cpuSeconds() - cpuBefore)));
+    QCOMPARE(r.log, log);
+}
+
+void TestSession::aFailedBlockKeepsPortAndDumpOpenUntilStop()
+{
+    SessionRun r;
+    QVERIFY(r.start({"--bad-block", "1", "--faults-once"}));
+    QVERIFY(r.waitForEnd());
+    QCOMPARE(r.end->reason, Reason::BlockSumWrong);
+    QVERIFY(r.log.endsWith("REQUEST Block: 1921      CRC Error while receiving BLOCK: 1921"));
+    QVERIFY(r.session.isPortOpen());
+    QVERIFY(r.session.isDumpFileOpen());
+    QCOMPARE(r.progress, 1);
+    QVERIFY(afterKeying(r.receiver.received()).endsWith("1024DOWN_SUCCESS:1920\rREQUEST_1024DOWN:1921\r"));
+    // The failed block's data is in the unfinished dump too.
+    QCOMPARE(r.dump("BLdump.bin.part"), r.image().left(2048));
+    QVERIFY(!QFile::exists(r.path()));
+
+    r.session.stop();
+    QVERIFY(r.log.endsWith("CRC Error while receiving BLOCK: 1921Serial port closed.\r\n"
+                           + incompleteLine(r.path("BLdump.bin.part"), 2)));
+    QVERIFY(!r.session.isDumpFileOpen());
+
+    // Open again: the receiver is switched off and on, and the dump starts afresh.
+    const qsizetype firstSession = r.receiver.received().size();
+    QVERIFY(r.open());
+    QVERIFY(r.waitForEnd());
+    QCOMPARE(r.end->reason, Reason::Complete);
+    QVERIFY(r.log.startsWith("sending request... Turn now your receiver on.\r\nBL version: "));
+    QVERIFY(!r.log.contains("CRC Error"));
+    QCOMPARE(afterKeying(r.receiver.received().mid(firstSession)), completeWire(1920, 128));
+    QCOMPARE(r.dump(), r.image());
+    QCOMPARE(r.files(), (QStringList{"BLdump.bin", "image.bin"}));
+}
+
+QTEST_GUILESS_MAIN(TestSession)
+#include "tst_session.moc"
