@@ -42,5 +42,9 @@ struct LoaderFamily
 // The family by the version's first character: "1" to "3" are 64 kB loaders, "5" and "6" 128 kB.
 LoaderFamily loaderFamily(const QByteArray &version);
 
+// The blocks a loader of that size occupies, up to the last block 2047: 64 kB from 1984, 128 kB
+// from 1920. Any other size is no family.
+LoaderFamily familyOfSize(int sizeKb);
+
 // A recognised version whose characters 7 and 8 are CR LF is cut to its first 5 characters.
 QByteArray trimRecognisedVersion(const QByteArray &version);

@@ -15,3 +15,10 @@ PortChoice portForTypedName(const QString &text)
     const QString name = text.trimmed();
     return {name, name};
 }
+
+PortChoice portForText(const QString &text)
+{
+    bool isNumber = false;
+    const int number = text.trimmed().toInt(&isNumber);
+    return isNumber && number > 0 ? portForNumber(number) : portForTypedName(text);
+}

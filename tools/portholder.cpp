@@ -4,7 +4,7 @@
 // "held" on stdout and keeps the port open until its stdin reaches EOF or it
 // is sent SIGTERM. Tests use it to make a port "held by another process".
 
-#include "common/signalquit.h"
+#include "cli/interruptwatch.h"
 
 #include <QCoreApplication>
 #include <QSerialPort>
@@ -23,8 +23,8 @@ int main(int argc, char* argv[])
         return 2;
     }
 
-    SignalQuit signalQuit;
-    QObject::connect(&signalQuit, &SignalQuit::quitRequested, &app, &QCoreApplication::quit);
+    InterruptWatch interrupts;
+    QObject::connect(&interrupts, &InterruptWatch::interrupted, &app, &QCoreApplication::quit);
 
     QSerialPort port(args.first());
     if (!port.open(QIODevice::ReadWrite)) {

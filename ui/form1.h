@@ -9,6 +9,7 @@
 
 #include <functional>
 
+struct LoaderFamily;
 class LinkLabel;
 class LogView;
 class StatusLamp;
@@ -72,6 +73,7 @@ private:
     // Settings
     void onOptBL64Click();
     void onOptBL128Click();
+    void showBlockRange(const LoaderFamily &family);
     void onChkBLClick();
     void onCmdDirClick();
     void onLabel6Click();

@@ -2,6 +2,9 @@
 
 #include "ui/form1.h"
 
+#include "readout/loaderbanner.h"
+#include "readout/wiretext.h"
+
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -12,14 +15,18 @@
 
 void Form1::onOptBL64Click()
 {
-    txtStart->setText(QStringLiteral("1984"));
-    txtNumber->setText(QStringLiteral("0064"));
+    showBlockRange(familyOfSize(64));
 }
 
 void Form1::onOptBL128Click()
 {
-    txtStart->setText(QStringLiteral("1920"));
-    txtNumber->setText(QStringLiteral("0128"));
+    showBlockRange(familyOfSize(128));
+}
+
+void Form1::showBlockRange(const LoaderFamily &family)
+{
+    txtStart->setText(QString::fromLatin1(wire::fourDigits(family.startBlock)));
+    txtNumber->setText(QString::fromLatin1(wire::fourDigits(family.blockCount)));
 }
 
 void Form1::onChkBLClick()

@@ -5,7 +5,7 @@
 // first line of stdout, and plays the box's boot loader on it until it is
 // killed (or until a --hangup fault ends it). Run with --help for the options.
 
-#include "common/signalquit.h"
+#include "cli/interruptwatch.h"
 #include "flashimage.h"
 #include "options.h"
 #include "ptyport.h"
@@ -51,8 +51,8 @@ int main(int argc, char* argv[])
     if (!options.writeImageFile.isEmpty() && !flash.saveLoader(options.writeImageFile, &message))
         return failWith(message);
 
-    SignalQuit signalQuit;
-    QObject::connect(&signalQuit, &SignalQuit::quitRequested, &app, &QCoreApplication::quit);
+    InterruptWatch interrupts;
+    QObject::connect(&interrupts, &InterruptWatch::interrupted, &app, &QCoreApplication::quit);
 
     PtyPort port;
     if (!port.open(&message))

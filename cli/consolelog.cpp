@@ -1,0 +1,120 @@
+#include "cli/consolelog.h"
+
+#include "readout/wiretext.h"
+
+#include <QStringList>
+
+#include <cmath>
+#include <utility>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+ConsoleLog::ConsoleLog(std::FILE *out, std::FILE *err, bool progressBar)
+    : m_out(out), m_err(err), m_progressBar(progressBar), m_outOnTerminal(progressBar && isTerminal(out))
+{
+}
+
+void ConsoleLog::log(const QString &message)
+{
+    // The window breaks lines at CR LF, and at a CR or LF of its own.
+    QString text = m_openLine + message;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace('\r', '\n');
+    QStringList lines = text.split('\n');
+    m_openLine = lines.takeLast();
+    for (const QString &line : lines)
+        writeLine(m_out, line);
+}
+
+void ConsoleLog::error(const QString &line)
+{
+    writeLine(m_err, line);
+}
+
+void ConsoleLog::progress(int blocksDone, int blocksInAll)
+{
+    if (!m_progressBar || blocksDone <= 0)
+        return;
+    if (!m_since.isValid() || blocksDone < m_done) {
+        m_since.start();
+        m_doneAtStart = blocksDone;
+    }
+    m_done = blocksDone;
+    const double seconds = m_since.elapsed() / 1000.0;
+    const double rate = seconds > 0.2 ? (blocksDone - m_doneAtStart) * wire::kBlockDataSize / seconds : 0;
+    clearBar();
+    m_bar = progressText(blocksDone, blocksInAll, rate);
+    drawBar();
+}
+
+void ConsoleLog::finish()
+{
+    if (!m_openLine.isEmpty())
+        writeLine(m_out, std::exchange(m_openLine, QString()));
+    clearBar();
+    m_bar.clear();
+}
+
+void ConsoleLog::writeLine(std::FILE *stream, const QString &line)
+{
+    // The bar steps aside for a line that goes to the same terminal, and comes back under it.
+    const bool sameTerminal = stream == m_err || m_outOnTerminal;
+    if (sameTerminal)
+        clearBar();
+    std::fputs(printable(line).toLocal8Bit().append('\n').constData(), stream);
+    std::fflush(stream);
+    if (sameTerminal)
+        drawBar();
+}
+
+void ConsoleLog::drawBar()
+{
+    if (m_bar.isEmpty())
+        return;
+    std::fputs(('\r' + m_bar).toLocal8Bit().constData(), m_err);
+    std::fflush(m_err);
+}
+
+void ConsoleLog::clearBar()
+{
+    if (!m_bar.isEmpty())
+        std::fputs(('\r' + QString(m_bar.size(), ' ') + '\r').toLocal8Bit().constData(), m_err);
+}
+
+QString progressText(int blocksDone, int blocksInAll, double bytesPerSecond)
+{
+    constexpr int kWidth = 24;
+    const int filled = blocksInAll > 0 ? qBound(0, kWidth * blocksDone / blocksInAll, kWidth) : 0;
+    QString text = '[' + QString(filled, '#') + QString(kWidth - filled, '.') + ']'
+        + QStringLiteral(" %1/%2 blocks").arg(blocksDone, 3).arg(blocksInAll);
+    if (bytesPerSecond <= 0)
+        return text;
+    const int left = int(std::ceil((blocksInAll - blocksDone) * double(wire::kBlockDataSize) / bytesPerSecond));
+    return text + QStringLiteral("  %1 kB/s  %2:%3 left")
+                      .arg(bytesPerSecond / 1024, 0, 'f', 1)
+                      .arg(left / 60)
+                      .arg(left % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString printable(const QString &line)
+{
+    QString out = line;
+    for (QChar &c : out) {
+        const char16_t code = c.unicode();
+        if ((code < 0x20 && code != '\t') || (code >= 0x7F && code < 0xA0))
+            c = QChar(u'?');
+    }
+    return out;
+}
+
+bool isTerminal(std::FILE *stream)
+{
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stream));
+#else
+    return ::isatty(::fileno(stream));
+#endif
+}

@@ -1,0 +1,98 @@
+#include "cli/interruptwatch.h"
+
+#ifdef Q_OS_WIN
+
+#include <QPointer>
+
+#include <windows.h>
+
+namespace {
+
+QPointer<InterruptWatch> g_watch;
+
+// Runs on a thread of its own that the system starts for the event.
+BOOL WINAPI onConsoleEvent(DWORD event)
+{
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
+        return FALSE;
+    if (InterruptWatch *watch = g_watch.data())
+        QMetaObject::invokeMethod(watch, &InterruptWatch::interrupted, Qt::QueuedConnection);
+    return TRUE;
+}
+
+} // namespace
+
+InterruptWatch::InterruptWatch(QObject *parent) : QObject(parent)
+{
+    g_watch = this;
+    SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+}
+
+InterruptWatch::~InterruptWatch()
+{
+    SetConsoleCtrlHandler(onConsoleEvent, FALSE);
+    g_watch = nullptr;
+}
+
+#else
+
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+int g_pipe[2] = {-1, -1};
+
+// A signal handler may only do async-signal-safe things: it writes one byte into a pipe, and
+// the event loop picks that up.
+extern "C" void onSignal(int)
+{
+    const int savedErrno = errno;
+    const char byte = 1;
+    // If the pipe is full an interrupt is already pending; losing this byte is fine.
+    [[maybe_unused]] const ssize_t ignored = ::write(g_pipe[1], &byte, 1);
+    errno = savedErrno;
+}
+
+} // namespace
+
+InterruptWatch::InterruptWatch(QObject *parent) : QObject(parent)
+{
+    if (g_pipe[0] >= 0 || ::pipe(g_pipe) != 0)
+        return;
+    for (int fd : g_pipe) {
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    }
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+
+    m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, [this] {
+        char byte = 0;
+        while (::read(g_pipe[0], &byte, 1) == 1) {
+        }
+        emit interrupted();
+    });
+}
+
+InterruptWatch::~InterruptWatch()
+{
+    if (!m_notifier)
+        return;
+    signal(SIGTERM, SIG_DFL);
+    signal(SIGINT, SIG_DFL);
+    ::close(g_pipe[0]);
+    ::close(g_pipe[1]);
+    g_pipe[0] = g_pipe[1] = -1;
+}
+
+#endif

@@ -1,0 +1,32 @@
+// tamrix-read: the read-out of Tamrix without a window. See --help and the README.
+
+#include "cli/interruptwatch.h"
+#include "cli/readcommand.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tamrix-read"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAMRIX_VERSION));
+    InterruptWatch interrupts;
+
+    const ReadCommandLine commandLine = parseReadCommandLine(app.arguments(), QDir::currentPath());
+    if (commandLine.action != ReadCommandLine::Action::Read) {
+        const bool usageError = commandLine.action == ReadCommandLine::Action::UsageError;
+        std::fputs(commandLine.text.toLocal8Bit().constData(), usageError ? stderr : stdout);
+        return usageError ? kExitUsage : 0;
+    }
+
+    ConsoleLog console(stdout, stderr, isTerminal(stderr));
+    ReadCommand command(commandLine.options, console);
+    QObject::connect(&interrupts, &InterruptWatch::interrupted, &command, &ReadCommand::interrupt);
+    QObject::connect(&command, &ReadCommand::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
+    if (!command.start())
+        return command.exitStatus();
+    return app.exec();
+}

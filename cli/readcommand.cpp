@@ -1,0 +1,76 @@
+#include "cli/readcommand.h"
+
+#include "dumpfile/dumpfolder.h"
+
+#include <QDir>
+
+ReadCommand::ReadCommand(const ReadOptions &options, ConsoleLog &console, QObject *parent)
+    : QObject(parent), m_options(options), m_console(console)
+{
+    const auto withoutLineEnd = [](QString line) { return line.remove(QStringLiteral("\r\n")); };
+    connect(&m_session, &ReadoutSession::logAppended, this, [this](const QString &text) { m_console.log(text); });
+    connect(&m_session, &ReadoutSession::logReplaced, this, [this](const QString &text) { m_console.log(text); });
+    connect(&m_session, &ReadoutSession::incompleteDumpLeft, this,
+            [this, withoutLineEnd](const QString &line) { m_console.error(withoutLineEnd(line)); });
+    connect(&m_session, &ReadoutSession::progressChanged, this,
+            [this](int done, int inAll) { m_console.progress(done, inAll); });
+    connect(&m_session, &ReadoutSession::bannerReceived, &m_bannerWait, &QTimer::stop);
+    connect(&m_session, &ReadoutSession::ended, this, &ReadCommand::onEnded);
+    m_bannerWait.setSingleShot(true);
+    connect(&m_bannerWait, &QTimer::timeout, this, &ReadCommand::onWaitExpired);
+}
+
+bool ReadCommand::start()
+{
+    const QString folder = m_options.settings.outputFolder;
+    const QString problem = folderProblem(folder);
+    if (!problem.isEmpty()) {
+        m_console.error("tamrix-read: cannot save the dump in " + QDir::toNativeSeparators(folder) + ": " + problem);
+        m_exitStatus = kExitUsage;
+        return false;
+    }
+    const OpenOutcome outcome = m_session.start(m_options.settings);
+    if (outcome != OpenOutcome::Opened) {
+        const OpenFailureReport report = describeOpenFailure(outcome, m_options.settings.port.label);
+        m_console.error(report.boxPrompt.isEmpty() ? report.logLine.trimmed() : report.boxPrompt);
+        m_exitStatus = kExitPortNotOpened;
+        return false;
+    }
+    if (m_options.waitSeconds)
+        m_bannerWait.start(std::chrono::seconds(*m_options.waitSeconds));
+    return true;
+}
+
+void ReadCommand::interrupt()
+{
+    m_interrupted = true;
+    if (m_session.isPortOpen())
+        m_session.stop();  // reports the end
+    else
+        finish(kExitInterrupted);
+}
+
+void ReadCommand::onWaitExpired()
+{
+    m_console.error(QStringLiteral("tamrix-read: no banner from the receiver after %1 s").arg(*m_options.waitSeconds));
+    m_session.stop();
+}
+
+void ReadCommand::onEnded(const ReadoutEnd &end)
+{
+    m_bannerWait.stop();
+    // There is no Close button here: a failed block closes port and dump file at once.
+    if (end.reason == EndReason::BlockSumWrong)
+        m_session.stop();
+    if (end.reason == EndReason::Complete)
+        finish(kExitComplete);
+    else
+        finish(m_interrupted ? kExitInterrupted : kExitFailed);
+}
+
+void ReadCommand::finish(int exitStatus)
+{
+    m_exitStatus = exitStatus;
+    m_console.finish();
+    emit finished(exitStatus);
+}

@@ -1,0 +1,48 @@
+#pragma once
+// One run of tamrix-read: a read-out session whose reports go to the console, and the exit
+// status that says how it ended.
+
+#include "cli/consolelog.h"
+#include "cli/readoptions.h"
+#include "session/readoutsession.h"
+
+#include <QObject>
+#include <QTimer>
+
+enum ExitStatus {
+    kExitComplete = 0,      // every block sum and the total checked
+    kExitFailed = 1,        // the read-out failed after the port opened
+    kExitUsage = 2,
+    kExitPortNotOpened = 3,
+    kExitInterrupted = 130,
+};
+
+class ReadCommand : public QObject
+{
+    Q_OBJECT
+
+public:
+    ReadCommand(const ReadOptions &options, ConsoleLog &console, QObject *parent = nullptr);
+
+    // Checks the folder, opens the port and starts keying. False, with the reason on standard
+    // error, when the read-out cannot start; exitStatus() then says why.
+    bool start();
+    // Ctrl-C or SIGTERM: close port and dump file, what was written stays.
+    void interrupt();
+    int exitStatus() const { return m_exitStatus; }
+
+signals:
+    void finished(int exitStatus);
+
+private:
+    void onEnded(const ReadoutEnd &end);
+    void onWaitExpired();
+    void finish(int exitStatus);
+
+    ReadOptions m_options;
+    ConsoleLog &m_console;
+    ReadoutSession m_session;
+    QTimer m_bannerWait;
+    bool m_interrupted = false;
+    int m_exitStatus = kExitFailed;
+};

@@ -1,0 +1,70 @@
+#include "cli/readoptions.h"
+
+#include "dumpfile/dumpfolder.h"
+#include "readout/loaderbanner.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+namespace {
+
+ReadCommandLine usageError(const QString &what)
+{
+    return {ReadCommandLine::Action::UsageError, {},
+            "tamrix-read: " + what + "\n"
+            "Usage: tamrix-read --port DEVICE [--size 64|128] [--header] [--output DIR] [--wait SECONDS]\n"
+            "Try 'tamrix-read --help' for more.\n"};
+}
+
+} // namespace
+
+ReadCommandLine parseReadCommandLine(const QStringList &arguments, const QString &currentFolder)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Reads the boot loader out of a KAON set-top box over a serial line and saves it,\n"
+        "as Tamrix does, without a window. Start it, then switch the receiver on."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the program's version."));
+    const QCommandLineOption port(QStringLiteral("port"),
+        QStringLiteral("Serial port: a device such as /dev/ttyUSB0 or COM7; a bare number n is COM n."), QStringLiteral("DEVICE"));
+    const QCommandLineOption size(QStringLiteral("size"),
+        QStringLiteral("Loader size in kB, 64 or 128 (default 128). A banner that names the loader decides it."),
+        QStringLiteral("64|128"), QStringLiteral("128"));
+    const QCommandLineOption header(QStringLiteral("header"),
+        QStringLiteral("Name the dump after the loader and add the header for the KUP loader."));
+    const QCommandLineOption output(QStringLiteral("output"),
+        QStringLiteral("Folder for the dump (default: the current folder)."), QStringLiteral("DIR"));
+    const QCommandLineOption wait(QStringLiteral("wait"),
+        QStringLiteral("Give up when no banner has come after SECONDS (default: wait until interrupted)."), QStringLiteral("SECONDS"));
+    parser.addOptions({help, version, port, size, header, output, wait});
+
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+    if (parser.isSet(help))
+        return {ReadCommandLine::Action::ShowText, {}, parser.helpText()};
+    if (parser.isSet(version))
+        return {ReadCommandLine::Action::ShowText, {}, QCoreApplication::applicationName() + ' ' + QCoreApplication::applicationVersion() + '\n'};
+    if (!parser.positionalArguments().isEmpty())
+        return usageError("Unexpected argument: " + parser.positionalArguments().constFirst());
+    if (parser.value(port).trimmed().isEmpty())
+        return usageError(QStringLiteral("Which serial port? Give it with --port."));
+
+    ReadOptions options;
+    const LoaderFamily family = familyOfSize(parser.value(size).toInt());
+    if (family.sizeKb == 0)
+        return usageError("--size is 64 or 128, not " + parser.value(size));
+    if (parser.isSet(wait)) {
+        bool ok = false;
+        const int seconds = parser.value(wait).toInt(&ok);
+        if (!ok || seconds <= 0)
+            return usageError("--wait takes a number of seconds, not " + parser.value(wait));
+        options.waitSeconds = seconds;
+    }
+    options.settings.port = portForText(parser.value(port));
+    options.settings.startBlock = family.startBlock;
+    options.settings.blockCount = family.blockCount;
+    options.settings.headerOption = parser.isSet(header);
+    options.settings.outputFolder = outputFolder(parser.value(output), currentFolder);
+    return {ReadCommandLine::Action::Read, options, {}};
+}

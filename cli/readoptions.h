@@ -1,0 +1,26 @@
+#pragma once
+// The command line of tamrix-read.
+
+#include "session/readoutsession.h"
+
+#include <QStringList>
+
+#include <optional>
+
+struct ReadOptions
+{
+    ReadoutSettings settings;         // the window's settings, from the options
+    std::optional<int> waitSeconds;   // give up when no banner came within this long
+};
+
+struct ReadCommandLine
+{
+    enum class Action { Read, ShowText, UsageError };
+    Action action = Action::UsageError;
+    ReadOptions options;
+    QString text;                     // help or version text, or what is wrong
+};
+
+// `arguments` as the program got them, its own name first. `currentFolder` is where a dump
+// goes without --output.
+ReadCommandLine parseReadCommandLine(const QStringList &arguments, const QString &currentFolder);

@@ -1,0 +1,217 @@
+// tamrix-read as a user runs it: a real process, no display, the virtual receiver on a pty.
+
+#include "enginetranscript.h"
+#include "support/virtualreceiver.h"
+
+#include "cli/consolelog.h"
+#include "cli/readoptions.h"
+#include "dumpfile/dumpfolder.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// One run of tamrix-read in its own folder, against a virtual receiver, with no display.
+struct CliRun
+{
+    bool start(const QStringList &receiverArgs, QStringList cliArgs)
+    {
+        if (!receiverArgs.contains("--none") && !receiver.start(receiverArgs + QStringList{"--write-image", folder.filePath("image.bin")}))
+            return false;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.remove("QT_QPA_PLATFORM");
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(folder.path());
+        process.start(QStringLiteral(TAMRIX_READ), cliArgs.replaceInStrings("PTY", receiver.devicePath()));
+        return process.waitForStarted();
+    }
+    bool finish() { return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit; }
+    QString out() { return m_out += QString::fromLocal8Bit(process.readAllStandardOutput()); }
+    QString err() { return m_err += QString::fromLocal8Bit(process.readAllStandardError()); }
+    QByteArray image() const { return readFile(folder.filePath("image.bin")); }
+
+    QTemporaryDir folder;
+    VirtualReceiver receiver;
+    QProcess process;
+    QString m_out, m_err;
+};
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void optionsAndConsoleText();
+    void completeReadoutsInEveryLayout_data();
+    void completeReadoutsInEveryLayout();
+    void eachFailureHasItsStatus_data();
+    void eachFailureHasItsStatus();
+    void anInterruptClosesPortAndDump_data();
+    void anInterruptClosesPortAndDump();
+};
+
+void TestCli::optionsAndConsoleText()
+{
+    const auto parse = [](const QStringList &args) { return parseReadCommandLine(QStringList{"tamrix-read"} + args, "/here"); };
+    ReadCommandLine c = parse({"--port", "3", "--size", "64", "--header", "--wait", "5"});
+    QCOMPARE(int(c.action), int(ReadCommandLine::Action::Read));
+    QCOMPARE(c.options.settings.port.label, QStringLiteral("COM 3"));
+    QCOMPARE(c.options.settings.startBlock, qint16(1984));
+    QCOMPARE(c.options.settings.blockCount, qint16(64));
+    QVERIFY(c.options.settings.headerOption);
+    QCOMPARE(c.options.settings.outputFolder, QStringLiteral("/here"));
+    QCOMPARE(*c.options.waitSeconds, 5);
+    c = parse({"--port", "/dev/ttyUSB0", "--output", "/dumps"});
+    QCOMPARE(c.options.settings.port.device, QStringLiteral("/dev/ttyUSB0"));
+    QCOMPARE(c.options.settings.blockCount, qint16(128));
+    QCOMPARE(c.options.settings.outputFolder, QStringLiteral("/dumps"));
+    QVERIFY(!c.options.waitSeconds);
+    for (const QStringList &bad : {QStringList{}, {"--port"}, {"--port", "x", "--size", "32"}, {"--port", "x", "--wait", "0"},
+                                   {"--port", "x", "extra"}, {"--port", "x", "--bogus"}}) {
+        c = parse(bad);
+        QCOMPARE(int(c.action), int(ReadCommandLine::Action::UsageError));
+        QVERIFY(c.text.contains("Usage: tamrix-read --port DEVICE"));
+    }
+    QCOMPARE(int(parse({"--help"}).action), int(ReadCommandLine::Action::ShowText));
+
+    QCOMPARE(progressText(0, 128, 0), QStringLiteral("[........................]   0/128 blocks"));
+    QCOMPARE(progressText(64, 128, 11264), QStringLiteral("[############............]  64/128 blocks  11.0 kB/s  0:06 left"));
+    QCOMPARE(progressText(128, 128, 11264), QStringLiteral("[########################] 128/128 blocks  11.0 kB/s  0:00 left"));
+    // A loader's banner must not drive the terminal.
+    QCOMPARE(printable(QString::fromLatin1("6.0\x1b[2J\x07\x9b\t\xe9")), QString::fromLatin1("6.0?[2J??\t\xe9"));
+}
+
+void TestCli::completeReadoutsInEveryLayout_data()
+{
+    QTest::addColumn<QStringList>("receiverArgs");
+    QTest::addColumn<QStringList>("cliArgs");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QByteArray>("fileHeader");
+    const QByteArray t128 = "KAON0008B9FFFFFFFFFFFF0000000000t";
+    QTest::newRow("plain 128 kB") << QStringList{"--version", "6.0.2.1"} << QStringList{"--port", "PTY"} << "BLdump.bin" << QByteArray();
+    QTest::newRow("plain 64 kB, paced") << QStringList{"--version", "2.0.4 ", "--paced"} << QStringList{"--port", "PTY", "--size", "64", "--output", "out"}
+                                        << "out/BLdump.bin" << QByteArray();
+    QTest::newRow("named from the first frame") << QStringList{"--bl-name", "61234"} << QStringList{"--port", "PTY", "--header"}
+                                                << "BL_61234_conv.bin" << t128 + "BL_61234x";
+    QTest::newRow("named from a 7-character version") << QStringList{} << QStringList{"--port", "PTY", "--header"}
+                                                      << "BL_6021_conv.bin" << t128 + "BL_6021_x";
+    QTest::newRow("named from a 5-character version") << QStringList{"--version", "5.1.3 "} << QStringList{"--port", "PTY", "--header"}
+                                                      << "BL_513_conv.bin" << t128 + "BL_513x";
+}
+
+void TestCli::completeReadoutsInEveryLayout()
+{
+    QFETCH(QStringList, receiverArgs);
+    QFETCH(QStringList, cliArgs);
+    QFETCH(QString, fileName);
+    QFETCH(QByteArray, fileHeader);
+    CliRun r;
+    QVERIFY(QDir(r.folder.path()).mkdir("out"));
+    QVERIFY(r.start(receiverArgs, cliArgs));
+    QVERIFY(r.finish());
+    QCOMPARE(r.process.exitCode(), 0);
+    const QByteArray dump = readFile(r.folder.filePath(fileName));
+    QCOMPARE(dump, fileHeader + r.image());
+    QCOMPARE(r.err(), QString());  // not a terminal: no progress bar, nothing else
+    const int blocks = r.image().size() / 1024;
+    QString log = blockLog(2048 - blocks, blocks) + "Transfer succesfull!\r\n"
+        + QStringLiteral("Saved %1 (%2 bytes, SHA-256 %3)\r\nSerial port closed.\r\n")
+              .arg(shownPath(r.folder.filePath(fileName))).arg(dump.size())
+              .arg(QString::fromLatin1(QCryptographicHash::hash(dump, QCryptographicHash::Sha256).toHex()));
+    QVERIFY2(r.out().startsWith("sending request... Turn now your receiver on.\nBL version: "), qPrintable(r.out()));
+    QVERIFY(r.out().endsWith(log.replace("\r\n", "\n")));
+}
+
+void TestCli::eachFailureHasItsStatus_data()
+{
+    QTest::addColumn<QStringList>("receiverArgs");
+    QTest::addColumn<QStringList>("cliArgs");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("outEnd");
+    QTest::addColumn<QString>("err");  // "PART n" for the line about the unfinished dump
+    const QStringList port{"--port", "PTY"};
+    QTest::newRow("bad block") << QStringList{"--bad-block", "1"} << port << 1
+        << "REQUEST Block: 1921      CRC Error while receiving BLOCK: 1921Serial port closed.\n" << "PART 2";
+    QTest::newRow("bad total") << QStringList{"--bad-total"} << port << 1 << "Serial port closed.\n" << "PART 128";
+    QTest::newRow("stall") << QStringList{"--stall", "2:500"} << port << 1
+        << "Timeout while receiving BLOCK: 1922 (no data for 10 s, 500 of 1032 bytes)\nSerial port closed.\n" << "PART 2";
+    QTest::newRow("hang-up") << QStringList{"--hangup", "frame:3:517"} << port << 1 << "Serial port closed.\n" << "PART 3";
+    QTest::newRow("no banner within --wait") << QStringList{"--silent"} << QStringList{"--port", "PTY", "--wait", "1"} << 1
+        << "on.\nSerial port closed.\n" << "tamrix-read: no banner from the receiver after 1 s\n";
+    QTest::newRow("bad usage") << QStringList{"--none"} << QStringList{"--port", "x", "--size", "32"} << 2 << ""
+        << "tamrix-read: --size is 64 or 128, not 32\n";
+    QTest::newRow("output folder missing") << QStringList{"--none"} << QStringList{"--port", "x", "--output", "missing"} << 2 << ""
+        << "tamrix-read: cannot save the dump in missing: it does not exist\n";
+    QTest::newRow("port not present") << QStringList{"--none"} << QStringList{"--port", "/dev/tamrix-none"} << 3 << ""
+        << "Serial port /dev/tamrix-none not present.\n";
+}
+
+void TestCli::eachFailureHasItsStatus()
+{
+    QFETCH(QStringList, receiverArgs);
+    QFETCH(QStringList, cliArgs);
+    QFETCH(int, status);
+    QFETCH(QString, outEnd);
+    QFETCH(QString, err);
+    CliRun r;
+    QVERIFY(r.start(receiverArgs, cliArgs));
+    QVERIFY(r.finish());
+    QCOMPARE(r.process.exitCode(), status);
+    QVERIFY2(outEnd.isEmpty() ? r.out().isEmpty() : r.out().endsWith(outEnd), qPrintable(r.out()));
+    const QString part = r.folder.filePath("BLdump.bin.part");
+    if (err.startsWith("PART ")) {
+        const int blocks = err.mid(5).toInt();
+        err = QStringLiteral("Dump incomplete: %1 holds %2 of 128 blocks\n").arg(shownPath(part)).arg(blocks);
+        QCOMPARE(readFile(part), r.image().left(blocks * 1024));
+    }
+    QVERIFY2(status == 2 ? r.err().startsWith(err) : r.err() == err, qPrintable(r.err()));
+    QVERIFY(!QFile::exists(r.folder.filePath("BLdump.bin")));
+}
+
+void TestCli::anInterruptClosesPortAndDump_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGINT") << SIGINT;
+    QTest::newRow("SIGTERM") << SIGTERM;
+}
+
+void TestCli::anInterruptClosesPortAndDump()
+{
+    QFETCH(int, signal);
+    CliRun r;
+    QVERIFY(r.start({"--paced"}, {"--port", "PTY"}));
+    QTRY_VERIFY_WITH_TIMEOUT(r.out().contains("Transfered successfully Block: 1923\n"), 20000);
+    QElapsedTimer clock;
+    clock.start();
+    ::kill(pid_t(r.process.processId()), signal);
+    QVERIFY(r.finish());
+    QVERIFY(clock.elapsed() < 1000);
+    QCOMPARE(r.process.exitCode(), 130);
+    QVERIFY(r.out().endsWith("Serial port closed.\n"));
+    const QByteArray part = readFile(r.folder.filePath("BLdump.bin.part"));
+    QVERIFY(part.size() >= 4 * 1024);
+    QCOMPARE(part, r.image().left(part.size()));
+    QVERIFY(r.err().startsWith("Dump incomplete: "));
+    QVERIFY(!QFile::exists(r.folder.filePath("BLdump.bin")));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
