@@ -31,8 +31,6 @@ class TestReadoutEngine : public QObject
     Q_OBJECT
 
 private slots:
-    void goodSessionsGiveTheExactWireLogAndDump_data();
-    void goodSessionsGiveTheExactWireLogAndDump();
     void everyMessageSplitAtEveryPositionGivesTheSameSession();
     void textAfterAnAwaitedTokenInTheSameReadIsDropped();
     void tokensAreCaseSensitive();
@@ -46,49 +44,6 @@ private slots:
     void noBlocksGoesStraightToTheTotal();
     void longBootOutputDoesNotGrowTheEngine();
 };
-
-void TestReadoutEngine::goodSessionsGiveTheExactWireLogAndDump_data()
-{
-    QTest::addColumn<QByteArray>("version");
-    QTest::addColumn<int>("blocks");
-    QTest::addColumn<bool>("reqdata");
-    QTest::newRow("128 kB") << QByteArray("6.0.2.1") << 128 << false;
-    QTest::newRow("64 kB, REQDATA spelling") << QByteArray("2.0.4 ") << 64 << true;
-}
-
-void TestReadoutEngine::goodSessionsGiveTheExactWireLogAndDump()
-{
-    QFETCH(QByteArray, version);
-    QFETCH(int, blocks);
-    QFETCH(bool, reqdata);
-    const QByteArray flash = patternFlash(blocks);
-    EngineDriver driver;
-    driver.start(1920, 128);
-    QCOMPARE(driver.record.events.mid(0, 3), (QStringList{"keying on",
-             "log= sending request... Turn now your receiver on.\\r\\n", "discard"}));
-    driver.feedAll(loaderSession(bannerWithVersion(version), flash, reqdata));
-
-    const int start = 2048 - blocks;
-    const QByteArray startText = wire::fourDigits(start), countText = wire::fourDigits(blocks);
-    const EngineRecord &r = driver.record;
-    QCOMPARE(r.sent, completeWire(start, blocks));
-    const QByteArray shownVersion = blocks == 64 ? QByteArray("2.0.4") : QByteArray("6.0.2.1\r");
-    QCOMPARE(r.log, "sending request... Turn now your receiver on.\r\n"
-                    "BL version: " + QString::fromLatin1(shownVersion) + "\r\n"
-                    + QStringLiteral("BL size:  %1 kB\r\n").arg(blocks)
-                    + "got answer...\r\n"
-                    "DATA Request Startblock: " + startText + "\r\n"
-                    "DATA Request Number of Blocks: " + countText + "\r\n"
-                    + blockLog(start, blocks) + "Transfer succesfull!\r\n");
-    QCOMPARE(r.openedFiles, QStringList{"BLdump.bin"});
-    QCOMPARE(r.dump, flash);
-    QCOMPARE(r.progressMax, blocks);
-    QCOMPARE(r.progressValue, blocks);
-    QVERIFY(!r.keying);
-    QVERIFY(!r.portOpen);
-    QCOMPARE(r.events.last(), QStringLiteral("end complete"));
-    QCOMPARE(driver.engine.state(), State::Idle);
-}
 
 void TestReadoutEngine::everyMessageSplitAtEveryPositionGivesTheSameSession()
 {

@@ -3,17 +3,8 @@
 
 #include "flashimage.h"
 #include "loader.h"
-#include "virtualreceiver.h"
 
-#include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QtTest>
-
-#include <cerrno>
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
 
 namespace {
 
@@ -72,60 +63,6 @@ struct Tool
     QByteArray frame(int block) { return say("REQUEST_1024DOWN:" + QByteArray::number(block) + '\r'); }
 };
 
-// The tool's end of a live receiver, with plain POSIX I/O.
-class Line
-{
-public:
-    explicit Line(const QString& device)
-        : m_fd(::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK))
-    {
-        termios tio = {};
-        if (m_fd >= 0 && ::tcgetattr(m_fd, &tio) == 0) {
-            ::cfmakeraw(&tio);
-            ::tcsetattr(m_fd, TCSANOW, &tio);
-        }
-    }
-    ~Line()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    bool isOpen() const { return m_fd >= 0; }
-    void send(const QByteArray& bytes) { QCOMPARE(::write(m_fd, bytes.constData(), size_t(bytes.size())), bytes.size()); }
-
-    // Reads until `done` holds for what came in, or timeoutMs passes.
-    template <typename Done>
-    QByteArray readUntil(Done done, int timeoutMs = 5000)
-    {
-        QByteArray in;
-        QElapsedTimer clock;
-        clock.start();
-        while (!done(in) && clock.elapsed() < timeoutMs) {
-            pollfd p = {m_fd, POLLIN, 0};
-            if (::poll(&p, 1, int(timeoutMs - clock.elapsed())) <= 0)
-                break;
-            char buffer[4096];
-            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
-            if (n <= 0 && errno != EAGAIN)
-                break;
-            if (n > 0)
-                in += QByteArray(buffer, n);
-        }
-        return in;
-    }
-    QByteArray readToken(const QByteArray& token)
-    {
-        return readUntil([&](const QByteArray& in) { return in.contains(token); });
-    }
-    QByteArray readBytes(int n)
-    {
-        return readUntil([&](const QByteArray& in) { return in.size() >= n; });
-    }
-
-private:
-    int m_fd;
-};
-
 } // namespace
 
 class VreceiverSelfTest : public QObject
@@ -138,8 +75,6 @@ private slots:
     void faultsShapeTheRightFrame();
     void hangUpsAndOnceOnlyFaults();
     void unexpectedInputIsReportedAndSkipped();
-    void liveSessionOverThePty();
-    void pacedSessionTakesWireTime();
 };
 
 void VreceiverSelfTest::wholeSessionServesFlashAndTotal()
@@ -332,98 +267,6 @@ void VreceiverSelfTest::unexpectedInputIsReportedAndSkipped()
     QCOMPARE(tool.say("\nREQUEST_1024DOWN:1921\r"), QByteArray());
     QCOMPARE(tool.frame(2048), QByteArray()); // past the end of the flash
     QCOMPARE(tool.complaints.size(), 3);
-}
-
-void VreceiverSelfTest::liveSessionOverThePty()
-{
-    QTemporaryDir dir;
-    const QString image = dir.filePath("loader.bin");
-    VirtualReceiver receiver;
-    QVERIFY2(receiver.start({"--version", "2.1", "--bl-name", "AB\\x00\\r\\n", "--write-image", image, "--split"}),
-             qPrintable(receiver.stderrText()));
-    QFile written(image);
-    QVERIFY(written.open(QIODevice::ReadOnly));
-    const QByteArray loader = written.readAll();
-    QCOMPARE(loader.size(), 64 * 1024);
-    QVERIFY(loader.startsWith(QByteArray("BLAB\0\r\n", 7)));
-
-    PortHolder holder;
-    QVERIFY2(holder.hold(receiver.devicePath()), qPrintable(holder.errorText()));
-    holder.release();
-    QVERIFY(!holder.isHolding());
-
-    Line line(receiver.devicePath());
-    QVERIFY(line.isOpen());
-    QByteArray sent;
-    auto send = [&](const QByteArray& bytes) {
-        line.send(bytes);
-        sent += bytes;
-    };
-    send(Key);
-    QVERIFY(line.readToken("MICOM ready\r\n").contains("Version 2.1\r\n"));
-    send(Key);
-    QVERIFY(line.readToken("BL_FLASH_END\r\n").endsWith("BL_FLASH_END\r\n"));
-    send("KDATA");
-    QVERIFY(line.readToken("KDATA OK\r\n").startsWith("ACK\r\n"));
-    send("ack");
-    QVERIFY(line.readToken("REQUEST_START_BLOCK\r\n").endsWith("REQUEST_START_BLOCK\r\n"));
-    send("1984");
-    QVERIFY(line.readToken("REQUEST_BLOCK\r\n").endsWith("REQUEST_BLOCK\r\n"));
-    send("0064");
-    QVERIFY(line.readToken("ack\r\n").endsWith("ack\r\n"));
-    send("REQUEST_DOWNLOAD\r");
-
-    // All requests at once: 66 kB of answers, far more than a pty buffers,
-    // so the receiver has to hold back and resume when the line drains.
-    QByteArray requests, confirmations;
-    for (int b = 1984; b < 2048; ++b) {
-        requests += "REQUEST_1024DOWN:" + QByteArray::number(b) + '\r';
-        confirmations += "1024DOWN_SUCCESS:" + QByteArray::number(b) + '\r';
-    }
-    send(requests);
-    const QByteArray frames = line.readBytes(64 * LoaderMachine::FrameSize);
-    QCOMPARE(frames.size(), 64 * LoaderMachine::FrameSize);
-    quint8 total = 0;
-    for (int b = 0; b < 64; ++b) {
-        const QByteArray frame = frames.mid(b * LoaderMachine::FrameSize, LoaderMachine::FrameSize);
-        QCOMPARE(frame.left(1024), loader.mid(b * 1024, 1024));
-        total = quint8(total + quint8(frame.at(1024)));
-    }
-    send(confirmations);
-    send("REQUEST_TOTALCRC\r");
-    QCOMPARE(line.readBytes(1), QByteArray(1, char(total)));
-    send("DOWN_SUCCESS\r");
-
-    receiver.stop();
-    QCOMPARE(receiver.received(), sent);
-    QVERIFY2(!receiver.stderrText().contains("unexpected"), qPrintable(receiver.stderrText()));
-}
-
-void VreceiverSelfTest::pacedSessionTakesWireTime()
-{
-    VirtualReceiver receiver;
-    QVERIFY(receiver.start({"--paced", "--hangup", "frame:4:500"}));
-    Line line(receiver.devicePath());
-    line.send(Key);
-    line.readToken("MICOM");
-    line.send(Key);
-    line.readToken("BL_FLASH_END\r\n");
-    for (const char* step : {"KDATA", "ack", "1920", "0128", "REQUEST_DOWNLOAD\r"})
-        line.send(step);
-    line.readToken("ack\r\n");
-
-    QElapsedTimer clock;
-    clock.start();
-    for (int b = 0; b < 4; ++b) {
-        line.send("REQUEST_1024DOWN:" + QByteArray::number(1920 + b) + '\r');
-        QCOMPARE(line.readBytes(LoaderMachine::FrameSize).size(), LoaderMachine::FrameSize);
-    }
-    // Four frames of 1032 bytes at 11520 bytes/s, plus the requests: >= 360 ms.
-    QVERIFY2(clock.elapsed() >= 360, qPrintable(QString::number(clock.elapsed())));
-
-    line.send("REQUEST_1024DOWN:1924\r");
-    QVERIFY(receiver.waitForExit());
-    QCOMPARE(receiver.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(VreceiverSelfTest)
