@@ -2,6 +2,7 @@
 
 #include "cli/interruptwatch.h"
 #include "cli/readcommand.h"
+#include "serial/portlist.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,6 +17,11 @@ int main(int argc, char *argv[])
     InterruptWatch interrupts;
 
     const ReadCommandLine commandLine = parseReadCommandLine(app.arguments(), QDir::currentPath());
+    if (commandLine.action == ReadCommandLine::Action::ListPorts) {
+        for (const PortEntry &entry : portList(systemPorts()))
+            std::puts(describePort(entry).toLocal8Bit().constData());
+        return 0;
+    }
     if (commandLine.action != ReadCommandLine::Action::Read) {
         const bool usageError = commandLine.action == ReadCommandLine::Action::UsageError;
         std::fputs(commandLine.text.toLocal8Bit().constData(), usageError ? stderr : stdout);

@@ -31,7 +31,7 @@ bool ReadCommand::start()
     }
     const OpenOutcome outcome = m_session.start(m_options.settings);
     if (outcome != OpenOutcome::Opened) {
-        const OpenFailureReport report = describeOpenFailure(outcome, m_options.settings.port.label);
+        const OpenFailureReport report = describeOpenFailure(outcome, m_options.settings.port);
         m_console.error(report.boxPrompt.isEmpty() ? report.logLine.trimmed() : report.boxPrompt);
         m_exitStatus = kExitPortNotOpened;
         return false;

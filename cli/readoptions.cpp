@@ -2,6 +2,7 @@
 
 #include "dumpfile/dumpfolder.h"
 #include "readout/loaderbanner.h"
+#include "serial/portlist.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -13,6 +14,7 @@ ReadCommandLine usageError(const QString &what)
     return {ReadCommandLine::Action::UsageError, {},
             "tamrix-read: " + what + "\n"
             "Usage: tamrix-read --port DEVICE [--size 64|128] [--header] [--output DIR] [--wait SECONDS]\n"
+            "       tamrix-read --list-ports\n"
             "Try 'tamrix-read --help' for more.\n"};
 }
 
@@ -37,7 +39,9 @@ ReadCommandLine parseReadCommandLine(const QStringList &arguments, const QString
         QStringLiteral("Folder for the dump (default: the current folder)."), QStringLiteral("DIR"));
     const QCommandLineOption wait(QStringLiteral("wait"),
         QStringLiteral("Give up when no banner has come after SECONDS (default: wait until interrupted)."), QStringLiteral("SECONDS"));
-    parser.addOptions({help, version, port, size, header, output, wait});
+    const QCommandLineOption listPorts(QStringLiteral("list-ports"),
+        QStringLiteral("Print the serial ports the window's list offers, one a line, and exit."));
+    parser.addOptions({help, version, port, size, header, output, wait, listPorts});
 
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
@@ -45,6 +49,8 @@ ReadCommandLine parseReadCommandLine(const QStringList &arguments, const QString
         return {ReadCommandLine::Action::ShowText, {}, parser.helpText()};
     if (parser.isSet(version))
         return {ReadCommandLine::Action::ShowText, {}, QCoreApplication::applicationName() + ' ' + QCoreApplication::applicationVersion() + '\n'};
+    if (parser.isSet(listPorts))
+        return {ReadCommandLine::Action::ListPorts, {}, {}};
     if (!parser.positionalArguments().isEmpty())
         return usageError("Unexpected argument: " + parser.positionalArguments().constFirst());
     if (parser.value(port).trimmed().isEmpty())

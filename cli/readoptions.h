@@ -15,7 +15,7 @@ struct ReadOptions
 
 struct ReadCommandLine
 {
-    enum class Action { Read, ShowText, UsageError };
+    enum class Action { Read, ListPorts, ShowText, UsageError };
     Action action = Action::UsageError;
     ReadOptions options;
     QString text;                     // help or version text, or what is wrong

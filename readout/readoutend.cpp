@@ -16,7 +16,7 @@ QString endLogText(const ReadoutEnd &end)
     case EndReason::TooManyBytes:
         return QStringLiteral("Too many bytes while receiving %1 (%2 of %3 bytes)").arg(end.subject).arg(end.got).arg(end.want) + lineEnd;
     case EndReason::LineLost:
-        return "Lost serial port " + end.subject + ": " + end.cause + lineEnd;
+        return "Lost serial port " + end.subject + ": the device is gone (" + end.cause + ")" + lineEnd;
     case EndReason::DumpFileError:
         return "Cannot write the dump file " + end.subject + ": " + end.cause + lineEnd;
     case EndReason::Stopped:

@@ -1,5 +1,13 @@
 #include "serial/openfailure.h"
 
+#include <QFileInfo>
+
+QString deviceFile(const QString &device)
+{
+    // The serial layer takes "ttyUSB0" for "/dev/ttyUSB0".
+    return device.startsWith('/') ? device : "/dev/" + device;
+}
+
 OpenOutcome classifyOpenError(QSerialPort::SerialPortError error, bool accessible)
 {
     switch (error) {
@@ -11,20 +19,26 @@ OpenOutcome classifyOpenError(QSerialPort::SerialPortError error, bool accessibl
     case QSerialPort::OpenError:      // already open in this program
         return OpenOutcome::Busy;
     case QSerialPort::PermissionError:
-        return accessible ? OpenOutcome::Busy : OpenOutcome::Failed;
+        return accessible ? OpenOutcome::Busy : OpenOutcome::PermissionDenied;
     default:
         return OpenOutcome::Failed;
     }
 }
 
-OpenFailureReport describeOpenFailure(OpenOutcome outcome, const QString &portLabel)
+OpenFailureReport describeOpenFailure(OpenOutcome outcome, const PortChoice &port)
 {
+    const QString &portLabel = port.label;
     const QString title = "Error opening " + portLabel;
     switch (outcome) {
     case OpenOutcome::NotPresent:
         return {{}, "Serial port " + portLabel + " not present.", title};
     case OpenOutcome::Busy:
         return {{}, portLabel + " blocked by another application.", title};
+    case OpenOutcome::PermissionDenied: {
+        const QString group = QFileInfo(deviceFile(port.device)).group();
+        const QString cure = group.isEmpty() ? QString() : " (add your user to the group '" + group + "' and log in again)";
+        return {"error opening " + portLabel + ": permission denied" + cure + "\r\n", {}, {}};
+    }
     case OpenOutcome::ClosedAfterOpen:
     case OpenOutcome::Failed:
         // A failed open must never look as if nothing happened.

@@ -1,6 +1,8 @@
 #pragma once
 // How a failed open of the port is told to the user.
 
+#include "serial/portchoice.h"
+
 #include <QSerialPort>
 #include <QString>
 
@@ -8,9 +10,13 @@ enum class OpenOutcome {
     Opened,
     NotPresent,       // no such device
     Busy,             // another program holds it
+    PermissionDenied, // this user may not read and write the device
     ClosedAfterOpen,  // the open reported success but the port reads closed
     Failed,           // any other reason
 };
+
+// The file behind a device name (Unix).
+QString deviceFile(const QString &device);
 
 // `accessible`: whether this user may read and write the device at all, which tells a port
 // held by another program from a missing permission (both come back as a permission error).
@@ -23,4 +29,5 @@ struct OpenFailureReport
     QString boxTitle;
 };
 
-OpenFailureReport describeOpenFailure(OpenOutcome outcome, const QString &portLabel);
+// The words for a failed open of `port`. A permission problem names the device's own group.
+OpenFailureReport describeOpenFailure(OpenOutcome outcome, const PortChoice &port);

@@ -16,9 +16,3 @@ PortChoice portForTypedName(const QString &text)
     return {name, name};
 }
 
-PortChoice portForText(const QString &text)
-{
-    bool isNumber = false;
-    const int number = text.trimmed().toInt(&isNumber);
-    return isNumber && number > 0 ? portForNumber(number) : portForTypedName(text);
-}

@@ -14,6 +14,3 @@ PortChoice portForNumber(int number);
 
 // A device typed into the port box that matches no entry, opened as it stands.
 PortChoice portForTypedName(const QString &text);
-
-// A port given as text: a bare number n is port n of the list, anything else a device name.
-PortChoice portForText(const QString &text);

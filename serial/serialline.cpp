@@ -10,7 +10,7 @@ bool mayAccess(const QString &device)
     Q_UNUSED(device);
     return true;  // Windows answers "access denied" only when another program holds the port
 #else
-    const QFileInfo info(device.startsWith('/') ? device : "/dev/" + device);
+    const QFileInfo info(deviceFile(device));
     return info.isReadable() && info.isWritable();
 #endif
 }

@@ -91,6 +91,11 @@ void TestCli::optionsAndConsoleText()
         QVERIFY(c.text.contains("Usage: tamrix-read --port DEVICE"));
     }
     QCOMPARE(int(parse({"--help"}).action), int(ReadCommandLine::Action::ShowText));
+    QProcess list;
+    list.start(QStringLiteral(TAMRIX_READ), {"--list-ports"});
+    QVERIFY(list.waitForFinished());
+    QCOMPARE(list.exitCode(), 0);
+    QVERIFY(list.readAllStandardOutput().startsWith("/dev/ttyS0  COM 1"));
 
     QCOMPARE(progressText(0, 128, 0), QStringLiteral("[........................]   0/128 blocks"));
     QCOMPARE(progressText(64, 128, 11264), QStringLiteral("[############............]  64/128 blocks  11.0 kB/s  0:06 left"));

@@ -2,8 +2,11 @@
 
 #include "formprobe.h"
 
+#include "ui/portbox.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QAbstractItemView>
 #include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -33,6 +36,7 @@ private slots:
     void sizeOptionsAndHeaderLock();
     void directoryButtonUsesTheFolderDialog();
     void linkOpensTheWebPage();
+    void portListAndCommandLine();
 };
 
 void TestForm1::startsAsDesigned()
@@ -94,7 +98,7 @@ void TestForm1::startsAsDesigned()
     QVERIFY(stack.indexOf(child<QWidget>(w, "Text1")) > stack.indexOf(child<QWidget>(w, "Frame1")));
 
     auto *ports = child<QComboBox>(w, "cmbCom");
-    QCOMPARE(ports->count(), 4);
+    QVERIFY(ports->count() >= 4);  // then the system's own ports
     for (int i = 0; i < 4; ++i) {
         QCOMPARE(ports->itemText(i), QStringLiteral("COM %1").arg(i + 1));
         QCOMPARE(ports->itemData(i).toInt(), i + 1);
@@ -157,9 +161,13 @@ void TestForm1::logKeepsTheCaretAtTheEnd()
             && !log->textCursor().hasSelection();
     };
 
-    // The instruction has no line end: the next message continues its line.
+    // The instruction has no line end: the next message continues its line, unless it asks for
+    // a line of its own, as an open error does.
+    log->appendMessage(QStringLiteral("x"));
+    log->startLine();
     log->appendMessage(QStringLiteral("error opening COM 3\r\n"));
-    QCOMPARE(log->toPlainText(), QStringLiteral("Select the COM-Port, the size of the BootLoader, click OPEN and turn the STB on.error opening COM 3\n"));
+    log->startLine();
+    QCOMPARE(log->toPlainText(), QStringLiteral("Select the COM-Port, the size of the BootLoader, click OPEN and turn the STB on.x\nerror opening COM 3\n"));
     QVERIFY(caretAtEnd());
 
     for (int i = 0; i < 300; ++i)
@@ -252,6 +260,40 @@ void TestForm1::linkOpensTheWebPage()
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     QCOMPARE(catcher.urls, QList<QUrl>{QUrl(Form1::kWebPage)});
     QCOMPARE(child<QLabel>(w, "Label6")->cursor().shape(), Qt::PointingHandCursor);
+}
+
+void TestForm1::portListAndCommandLine()
+{
+    Form1 w;
+    w.show();
+    auto *box = qobject_cast<PortBox *>(child<QComboBox>(w, "cmbCom"));
+    QVERIFY(box);
+    // An adapter plugged in after start shows up when the list drops down.
+    QList<PortRecord> system;
+    box->setPortSource([&] { return system; });
+    system << PortRecord{"ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART with a rather long description", "FTDI", "0403:6001"};
+    box->showPopup();
+    QCOMPARE(box->count(), 5);
+    QCOMPARE(box->itemText(4), QStringLiteral("ttyUSB0 \u2013 FT232R USB UART with a rather long description"));
+    QVERIFY(box->view()->width() >= box->view()->fontMetrics().horizontalAdvance(box->itemText(4)));
+    QCOMPARE(box->currentText(), QStringLiteral("COM 1"));  // refreshing keeps the choice
+    box->hidePopup();
+    box->setCurrentIndex(4);
+    QCOMPARE(box->currentText(), QStringLiteral("ttyUSB0"));
+    QCOMPARE(box->selectedPort().device, QStringLiteral("/dev/ttyUSB0"));
+
+    // tamrix --port DEVICE --output DIR fills in the window; nothing starts by itself.
+    const WindowCommandLine line = parseWindowCommandLine({"tamrix", "--port", "/dev/pts/7", "--output", "/tmp/dumps"});
+    QCOMPARE(int(line.action), int(WindowCommandLine::Action::Show));
+    w.prefill(line.options);
+    QCOMPARE(box->currentText(), QStringLiteral("/dev/pts/7"));
+    QCOMPARE(child<QLineEdit>(w, "Text2")->text(), QStringLiteral("/tmp/dumps"));
+    QVERIFY(!w.isPortOpen());
+    for (const QStringList &bad : {QStringList{"tamrix", "--bogus"}, {"tamrix", "extra"}, {"tamrix", "--port"}}) {
+        const WindowCommandLine wrong = parseWindowCommandLine(bad);
+        QCOMPARE(int(wrong.action), int(WindowCommandLine::Action::UsageError));
+        QVERIFY(wrong.text.contains("--output <DIR>"));
+    }
 }
 
 QTEST_MAIN(TestForm1)

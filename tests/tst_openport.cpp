@@ -85,7 +85,8 @@ void TestOpenPort::aMissingPortShowsTheNotPresentBox_data()
     QTest::addColumn<QString>("label");
     QTest::newRow("typed device") << "/dev/tamrix-no-such-port" << "/dev/tamrix-no-such-port";
     if (!QFile::exists(QStringLiteral("/dev/ttyS3")))
-        QTest::newRow("COM 4 without a fourth port") << "COM 4" << "COM 4";
+        QTest::newRow("com4 without a fourth port") << "com4" << "COM 4";
+    QTest::newRow("an empty port box") << " " << "";
 }
 
 void TestOpenPort::aMissingPortShowsTheNotPresentBox()
@@ -97,8 +98,9 @@ void TestOpenPort::aMissingPortShowsTheNotPresentBox()
     choosePort(w.form, typed);
     clickOpen(w.form);
     QCOMPARE(w.boxes.size(), 1);
-    QCOMPARE(w.boxes[0].prompt, "Serial port " + label + " not present.");
-    QCOMPARE(w.boxes[0].title, "Error opening " + label);
+    QCOMPARE(w.boxes[0].prompt, label.isEmpty() ? QStringLiteral("Choose the serial port of the receiver in the list, or type its name.")
+                                                : "Serial port " + label + " not present.");
+    QCOMPARE(w.boxes[0].title, label.isEmpty() ? QStringLiteral("No serial port") : "Error opening " + label);
     QCOMPARE(logText(w.form), before);
     QCOMPARE(controlStates(w.form), kIdle);
     QVERIFY(!w.form.isKeying());

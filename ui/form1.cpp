@@ -1,8 +1,11 @@
 #include "ui/form1.h"
 
+#include "dumpfile/dumpfolder.h"
+
 #include "ui/appicon.h"
 #include "ui/linklabel.h"
 #include "ui/logview.h"
+#include "ui/portbox.h"
 #include "ui/statuslamp.h"
 #include "ui/twips.h"
 
@@ -115,9 +118,7 @@ void Form1::buildControls()
     Frame3 = make<QGroupBox>(this, "Frame3", QStringLiteral("About"));
     placeInTwips(Frame3, 0, 5160, 7335, 615);
 
-    cmbCom = make<QComboBox>(this, "cmbCom");
-    cmbCom->setEditable(true);
-    cmbCom->setInsertPolicy(QComboBox::NoInsert);
+    cmbCom = make<PortBox>(this, "cmbCom");
     cmbCom->setToolTip(QStringLiteral("Select the COM-Port for the receiver"));
     placeInTwips(cmbCom, 240, 300, 1095, 315);
 
@@ -211,22 +212,32 @@ void Form1::connectControls()
 
 void Form1::load()
 {
-    for (int number = 1; number <= 4; ++number)
-        cmbCom->addItem(QStringLiteral("COM %1").arg(number), number);
+    cmbCom->refresh();
     cmbCom->setCurrentIndex(0);
     // The session has its keying timer stopped and the line settings made from the start.
     ProgressBar1->setValue(0);
     ProgressBar1->setEnabled(false);
     Text1->replaceText(QStringLiteral(
         "Select the COM-Port, the size of the BootLoader, click OPEN and turn the STB on."));
-    Text2->setText(programFolder());
+    Text2->setText(defaultFolder());
     LoaderHeader128 = kLoaderHeader128;
     LoaderHeader64 = kLoaderHeader64;
 }
 
-QString Form1::programFolder() const
+QString Form1::defaultFolder() const
 {
-    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator();
+    // The program's own folder, unless it is not the user's to write, as once it is installed.
+    const QString own = QCoreApplication::applicationDirPath();
+    const QString folder = folderProblem(own).isEmpty() ? own : QDir::homePath();
+    return QDir::toNativeSeparators(folder) + QDir::separator();
+}
+
+void Form1::prefill(const WindowOptions &options)
+{
+    if (!options.port.isEmpty())
+        cmbCom->setEditText(options.port);
+    if (!options.outputFolder.isEmpty())
+        Text2->setText(options.outputFolder);
 }
 
 void Form1::showMessageBox(const QString &prompt, const QString &title)

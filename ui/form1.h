@@ -4,6 +4,7 @@
 
 #include "serial/portchoice.h"
 #include "session/readoutsession.h"
+#include "ui/windowoptions.h"
 
 #include <QWidget>
 
@@ -11,6 +12,7 @@
 
 struct LoaderFamily;
 class LinkLabel;
+class PortBox;
 class LogView;
 class StatusLamp;
 class QCheckBox;
@@ -31,6 +33,9 @@ public:
     static inline const QString kWebPage = QStringLiteral("https://tamrix.example.org/");
 
     explicit Form1(QWidget *parent = nullptr);
+
+    // The port and folder given on the command line, typed in as the user would.
+    void prefill(const WindowOptions &options);
 
     // The folder dialog: the chosen folder's full path, or "" when cancelled.
     QString BrowseForFolder(const QString &sTitle);
@@ -57,11 +62,10 @@ private:
     void setTabOrder();
     void connectControls();
     void load();
-    QString programFolder() const;
+    QString defaultFolder() const;
     void showMessageBox(const QString &prompt, const QString &title);
 
     // Port opening and closing, and the busy and idle states that go with them
-    PortChoice selectedPort() const;
     bool OpenPort(const ReadoutSettings &settings);
     void ClosePort();
     void setBusy(bool busy);
@@ -80,7 +84,7 @@ private:
 
     // Controls, named as on the window's design.
     QGroupBox *frmCom = nullptr;         // frame "Serial Port Settings"
-    QComboBox *cmbCom = nullptr;         // port list, also typed into
+    PortBox *cmbCom = nullptr;           // port list, also typed into
     QGroupBox *frmDataInfo = nullptr;    // frame "Data Request"
     QLabel *Label1 = nullptr;            // "Start with Block"
     QLineEdit *txtStart = nullptr;

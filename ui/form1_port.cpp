@@ -3,6 +3,7 @@
 #include "ui/form1.h"
 
 #include "ui/logview.h"
+#include "ui/portbox.h"
 #include "ui/statuslamp.h"
 
 #include <QCheckBox>
@@ -12,24 +13,17 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-PortChoice Form1::selectedPort() const
-{
-    // Text that matches no entry names a device directly, such as /dev/ttyUSB0 or COM7.
-    const int entry = cmbCom->findText(cmbCom->currentText(), Qt::MatchExactly);
-    if (entry < 0)
-        return portForTypedName(cmbCom->currentText());
-    return portForNumber(static_cast<qint16>(cmbCom->itemData(entry).toInt()));
-}
-
 bool Form1::OpenPort(const ReadoutSettings &settings)
 {
     // On success the session has reported portOpened, which made the window busy.
     const OpenOutcome outcome = m_session.start(settings);
     if (outcome == OpenOutcome::Opened)
         return true;
-    const OpenFailureReport report = describeOpenFailure(outcome, settings.port.label);
-    if (!report.logLine.isEmpty())
+    const OpenFailureReport report = describeOpenFailure(outcome, settings.port);
+    if (!report.logLine.isEmpty()) {
+        Text1->startLine();
         Text1->appendMessage(report.logLine);
+    }
     if (!report.boxPrompt.isEmpty())
         showMessageBox(report.boxPrompt, report.boxTitle);
     return false;

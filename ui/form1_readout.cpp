@@ -4,6 +4,7 @@
 
 #include "dumpfile/dumpfolder.h"
 #include "ui/logview.h"
+#include "ui/portbox.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -12,10 +13,15 @@
 
 void Form1::RunReadout()
 {
-    const QString folder = outputFolder(Text2->text(), programFolder());
+    if (cmbCom->currentText().trimmed().isEmpty()) {
+        showMessageBox(QStringLiteral("Choose the serial port of the receiver in the list, or type its name."),
+                       QStringLiteral("No serial port"));
+        return;
+    }
+    const QString folder = outputFolder(Text2->text(), defaultFolder());
     if (!outputFolderAccepted(folder))
         return;
-    const ReadoutSettings settings{selectedPort(),
+    const ReadoutSettings settings{cmbCom->selectedPort(),
                                    static_cast<qint16>(txtStart->text().toInt()),
                                    static_cast<qint16>(txtNumber->text().toInt()),
                                    chkBL->isChecked(),

@@ -41,7 +41,7 @@ void Form1::onCmdDirClick()
 {
     Text2->setText(BrowseForFolder(QStringLiteral("Select a directory for saving data.")) + QDir::separator());
     if (Text2->text() == QString(QDir::separator()) || Text2->text().isEmpty())
-        Text2->setText(programFolder());
+        Text2->setText(defaultFolder());
 }
 
 QString Form1::BrowseForFolder(const QString &sTitle)

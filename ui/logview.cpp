@@ -1,5 +1,6 @@
 #include "ui/logview.h"
 
+#include <QTextBlock>
 #include <QTextCursor>
 
 LogView::LogView(QWidget *parent) : QPlainTextEdit(parent)
@@ -22,6 +23,12 @@ void LogView::appendMessage(const QString &message)
 void LogView::replaceText(const QString &message)
 {
     setPlainText(message);
+}
+
+void LogView::startLine()
+{
+    if (!document()->lastBlock().text().isEmpty())
+        appendMessage(QStringLiteral("\r\n"));
 }
 
 void LogView::followEnd()

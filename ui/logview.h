@@ -14,6 +14,8 @@ public:
     // Messages carry their own line ends (CR LF), or none when a line is to be continued.
     void appendMessage(const QString &message);
     void replaceText(const QString &message);
+    // The next message begins a line of its own, whatever the last one left open.
+    void startLine();
     QString text() const { return toPlainText(); }
 
 private:

@@ -1,0 +1,35 @@
+#pragma once
+// The port list: a drop-down that can also be typed into. It reads the system's ports again each
+// time it drops down, so an adapter plugged in after start shows up, and once a port is chosen
+// the box shows its short name.
+
+#include "serial/portlist.h"
+
+#include <QComboBox>
+
+#include <functional>
+
+class PortBox : public QComboBox
+{
+    Q_OBJECT
+
+public:
+    using PortSource = std::function<QList<PortRecord>()>;
+
+    explicit PortBox(QWidget *parent = nullptr);
+
+    // Where the ports come from: the system, unless a test says otherwise.
+    void setPortSource(PortSource source) { m_source = std::move(source); }
+    // Reads the list again; the text in the box stays.
+    void refresh();
+    // The port that the text in the box means.
+    PortChoice selectedPort() const;
+
+    void showPopup() override;
+
+private:
+    void showShortName(int index);
+
+    PortSource m_source = systemPorts;
+    QList<PortEntry> m_entries;
+};

@@ -1,0 +1,22 @@
+#pragma once
+// The command line of the window: a port and a folder to start with. Nothing starts by itself.
+
+#include <QString>
+#include <QStringList>
+
+struct WindowOptions
+{
+    QString port;          // typed into the port box
+    QString outputFolder;  // put into "Save to"
+};
+
+struct WindowCommandLine
+{
+    enum class Action { Show, ShowText, UsageError };
+    Action action = Action::Show;
+    WindowOptions options;
+    QString text;          // help or version text, or what is wrong with the usage
+};
+
+// `arguments` as the program got them, its own name first.
+WindowCommandLine parseWindowCommandLine(const QStringList &arguments);
