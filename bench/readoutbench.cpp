@@ -1,5 +1,6 @@
-// Measures whole read-outs of a real Tamrix window (offscreen) against the virtual receiver:
-// wall and CPU time of the block phase, the idle cost of waiting for the banner, peak memory.
+// Measures whole read-outs of a real Tamrix window, shown on the display it is given (bench/readout
+// gives it an Xvfb server), against the virtual receiver: wall and CPU time of the block phase,
+// the idle cost of waiting for the banner, peak memory.
 // Usage: tamrix-bench [--runs N]   (bench/readout builds and runs it)
 
 #include "virtualreceiver.h"
@@ -69,6 +70,7 @@ bool runReadout(bool paced, int blocks, Readout *out)
         return false;
     QTemporaryDir folder;
     Form1 form;
+    form.show();
     control<QLineEdit>(form, "Text2")->setText(folder.path() + '/');
     control<QComboBox>(form, "cmbCom")->setEditText(receiver.devicePath());
     auto *log = control<LogView>(form, "Text1");
@@ -103,6 +105,7 @@ double bannerWaitCpuShare(int seconds)
     if (!receiver.start({"--silent"}))
         return -1;
     Form1 form;
+    form.show();
     control<QComboBox>(form, "cmbCom")->setEditText(receiver.devicePath());
     control<QPushButton>(form, "Command1")->click();
     QEventLoop loop;
@@ -138,7 +141,6 @@ void printTable(const std::vector<Row> &rows)
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int runs = qMax(3, app.arguments().contains("--runs")
                                   ? app.arguments().value(app.arguments().indexOf("--runs") + 1).toInt() : 3);

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char *argv[])
@@ -15,6 +16,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("tamrix-read"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAMRIX_VERSION));
     InterruptWatch interrupts;
+#ifdef SIGPIPE
+    // A reader of our output that goes away (tamrix-read | head) must not cut the read-out short.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
 
     const ReadCommandLine commandLine = parseReadCommandLine(app.arguments(), QDir::currentPath());
     if (commandLine.action == ReadCommandLine::Action::ListPorts) {
