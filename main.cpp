@@ -11,6 +11,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tamrix"));
     QApplication::setApplicationVersion(QStringLiteral(TAMRIX_VERSION));
+    // Lets a Wayland desktop match the window to the installed desktop entry and its icon.
+    QApplication::setDesktopFileName(QStringLiteral("org.example.tamrix"));
     QApplication::setWindowIcon(tamrixIcon());
 
     const WindowCommandLine commandLine = parseWindowCommandLine(app.arguments());

@@ -1,7 +1,8 @@
 # Shared set-up for ./run and ./test: install what is missing, then configure and build.
 # Sourced, not run.
 
-TAMRIX_PACKAGES="cmake g++ make qt6-base-dev qt6-serialport-dev"
+# desktop-file-utils and appstream: the validators the install check runs.
+TAMRIX_PACKAGES="cmake g++ make qt6-base-dev qt6-serialport-dev desktop-file-utils appstream"
 
 tamrix_install_missing() {
   local missing=() pkg

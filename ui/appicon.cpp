@@ -1,39 +1,14 @@
 #include "ui/appicon.h"
 
-#include <QPainter>
 #include <QPixmap>
-
-namespace {
-
-QPixmap drawIcon(int side)
-{
-    QPixmap pixmap(side, side);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    const qreal u = side / 16.0;
-    p.setPen(Qt::NoPen);
-    // The box
-    p.setBrush(QColor(0, 0, 128));
-    p.drawRect(QRectF(1 * u, 5 * u, 14 * u, 7 * u));
-    p.setBrush(QColor(192, 192, 192));
-    p.drawRect(QRectF(2 * u, 6 * u, 12 * u, 5 * u));
-    // Display and lamp
-    p.setBrush(QColor(0, 0, 0));
-    p.drawRect(QRectF(3 * u, 7 * u, 5 * u, 2 * u));
-    p.setBrush(QColor(0, 255, 0));
-    p.drawEllipse(QRectF(11 * u, 7 * u, 2 * u, 2 * u));
-    // The serial cable leaving the box
-    p.setBrush(QColor(128, 0, 0));
-    p.drawRect(QRectF(7 * u, 12 * u, 2 * u, 3 * u));
-    return pixmap;
-}
-
-} // namespace
+#include <QString>
 
 QIcon tamrixIcon()
 {
+    // The desktop's artwork, rendered from its SVG ahead of time: the program needs no
+    // SVG support, and the small sizes stay as sharp as their renderings.
     QIcon icon;
-    icon.addPixmap(drawIcon(16));
-    icon.addPixmap(drawIcon(32));
+    for (int side : {16, 32, 48, 128, 256})
+        icon.addPixmap(QPixmap(QStringLiteral(":/icons/tamrix-%1.png").arg(side)));
     return icon;
 }

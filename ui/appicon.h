@@ -2,5 +2,6 @@
 
 #include <QIcon>
 
-// The program's icon, drawn at 16 x 16 and 32 x 32: a set-top box with a green lamp.
+// The program's icon, a set-top box with a green lamp, at 16, 32, 48, 128 and 256 px.
+// It is the artwork the desktop entry uses, embedded in the program.
 QIcon tamrixIcon();

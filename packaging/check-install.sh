@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# check-install.sh CMAKE BUILD_DIR APP_ID VERSION: installs the build into a scratch
+# prefix and checks that a desktop would find everything: both programs and nothing
+# else in bin/, a valid desktop entry and metainfo that name each other and the
+# current version, and every icon at the size its folder promises.
+set -euo pipefail
+cmake=$1 build=$2 id=$3 version=$4
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+"$cmake" --install "$build" --prefix "$prefix" >/dev/null
+cd "$prefix"
+status=0
+fail() { echo "FAIL: $*" >&2; status=1; }
+
+[ "$(ls bin)" = "$(printf 'tamrix\ntamrix-read')" ] || fail "bin/ holds: $(ls bin | tr '\n' ' ')"
+for program in tamrix tamrix-read; do
+  [ -x "bin/$program" ] || fail "bin/$program is not executable"
+done
+
+desktop=share/applications/$id.desktop
+metainfo=share/metainfo/$id.metainfo.xml
+desktop-file-validate "$desktop" || fail "$desktop does not validate"
+appstreamcli validate --no-net "$metainfo" || fail "$metainfo does not validate"
+grep -qx "Icon=$id" "$desktop" || fail "$desktop does not use the icon $id"
+grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" || fail "$metainfo does not launch $id.desktop"
+grep -q "<release version=\"$version\"" "$metainfo" || fail "$metainfo has no release $version"
+
+icons=share/icons/hicolor
+grep -q '<svg' "$icons/scalable/apps/$id.svg" || fail "no SVG icon"
+for size in 16 32 48 128 256; do
+  png=$icons/${size}x${size}/apps/$id.png
+  # A PNG's width and height are big-endian words at bytes 16 and 20.
+  [ -f "$png" ] && read -r w h < <(od -An -tu4 --endian=big -j16 -N8 "$png") || { fail "$png is missing"; continue; }
+  [ "$w $h" = "$size $size" ] || fail "$png is ${w}x${h}"
+done
+[ $status -eq 0 ] && echo "install layout ok"
+exit $status
