@@ -51,10 +51,12 @@ void Form1::connectSession()
     connect(&m_session, &ReadoutSession::portClosed, this, [this] { setBusy(false); });
     connect(&m_session, &ReadoutSession::progressChanged, this, [this](int done, int inAll) {
         ProgressBar1->setEnabled(true);
+        // The log box covers the bar's lower edge, and the bar's own immediate repaint then
+        // never reaches the screen while the log scrolls; one queued update does, instead of
+        // painting twice.
+        ProgressBar1->setUpdatesEnabled(false);
         ProgressBar1->setMaximum(inAll);
         ProgressBar1->setValue(done);
-        // The log box covers the bar's lower edge, and the bar's own immediate repaint then
-        // never reaches the screen while the log scrolls; a queued update does.
-        ProgressBar1->update();
+        ProgressBar1->setUpdatesEnabled(true);
     });
 }
