@@ -21,9 +21,8 @@ T *child(QWidget &window, const char *name)
     return found;
 }
 
-// The log as shown: line breaks as "\n". CR LF in expected texts is written as "\n" too.
+// The log as shown: line breaks as "\n".
 inline QString logText(Form1 &window) { return child<LogView>(window, "Text1")->toPlainText(); }
-inline QString shown(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
 
 inline int lampColor(Form1 &window) { return child<StatusLamp>(window, "Shape1")->fillColor(); }
 

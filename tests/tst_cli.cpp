@@ -1,29 +1,17 @@
 // tamrix-read as a user runs it: a real process, no display, the virtual receiver on a pty.
 
-#include "enginetranscript.h"
-#include "support/virtualreceiver.h"
+#include "sessionharness.h"
 
 #include "cli/consolelog.h"
 #include "cli/readoptions.h"
-#include "dumpfile/dumpfolder.h"
 
 #include <QCryptographicHash>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <csignal>
 
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // One run of tamrix-read in its own folder, against a virtual receiver, with no display.
 struct CliRun

@@ -2,7 +2,6 @@
 // busy and idle states, the lamp, the message boxes, and what it shows of a whole read-out.
 
 #include "formprobe.h"
-#include "ptypair.h"
 #include "support/virtualreceiver.h"
 
 #include <QTemporaryDir>
@@ -41,10 +40,10 @@ private slots:
 
 void TestOpenPort::openingAPtyMakesTheWindowBusyAndCloseMakesItIdle()
 {
-    PtyPair pty;
-    QVERIFY(pty.isValid());
+    VirtualReceiver box;  // switched off: it only listens
+    QVERIFY(box.start({"--silent"}));
     Window w;
-    choosePort(w.form, pty.path());
+    choosePort(w.form, box.devicePath());
     clickOpen(w.form);
 
     QVERIFY(w.boxes.isEmpty());
@@ -55,17 +54,16 @@ void TestOpenPort::openingAPtyMakesTheWindowBusyAndCloseMakesItIdle()
     QVERIFY(bar->isEnabled());
     QCOMPARE(bar->maximum(), 128);
     QCOMPARE(bar->value(), 0);
-    QCOMPARE(logText(w.form), shown("sending request... Turn now your receiver on.\r\n"));
+    QCOMPARE(logText(w.form), QStringLiteral("sending request... Turn now your receiver on.\n"));
     QVERIFY(w.form.isKeying());
     // The keying reaches the other end, one byte per tick.
-    QByteArray keyed;
-    QTRY_VERIFY((keyed += pty.readAvailable()).startsWith(QByteArray(1, 0x1F)));
+    QTRY_VERIFY(box.received().startsWith(QByteArray(1, 0x1F)));
 
     clickClose(w.form);
     QVERIFY(!w.form.isPortOpen());
     QCOMPARE(controlStates(w.form), kIdle);
     QCOMPARE(lampColor(w.form), 255);
-    QCOMPARE(logText(w.form), shown("sending request... Turn now your receiver on.\r\nSerial port closed.\r\n"));
+    QCOMPARE(logText(w.form), QStringLiteral("sending request... Turn now your receiver on.\nSerial port closed.\n"));
     QCOMPARE(bar->maximum(), 128);  // the bar keeps its state until the next open
     // The timer stops itself at its next tick and sends nothing more.
     QTRY_VERIFY(!w.form.isKeying());
@@ -74,7 +72,7 @@ void TestOpenPort::openingAPtyMakesTheWindowBusyAndCloseMakesItIdle()
     // failed open, which closes once more.
     choosePort(w.form, QStringLiteral("/dev/tamrix-no-such-port"));
     clickOpen(w.form);
-    QCOMPARE(logText(w.form), shown("sending request... Turn now your receiver on.\r\nSerial port closed.\r\n"));
+    QCOMPARE(logText(w.form), QStringLiteral("sending request... Turn now your receiver on.\nSerial port closed.\n"));
     QCOMPARE(controlStates(w.form), kIdle);
     QCOMPARE(lampColor(w.form), 255);
 }
@@ -108,15 +106,16 @@ void TestOpenPort::aMissingPortShowsTheNotPresentBox()
 
 void TestOpenPort::aPortHeldByAnotherProgramShowsTheBlockedBox()
 {
-    PtyPair pty;
+    VirtualReceiver box;
+    QVERIFY(box.start({"--silent"}));
     PortHolder holder;
-    QVERIFY(holder.hold(pty.path()));
+    QVERIFY(holder.hold(box.devicePath()));
     Window w;
-    choosePort(w.form, pty.path());
+    choosePort(w.form, box.devicePath());
     clickOpen(w.form);
     QCOMPARE(w.boxes.size(), 1);
-    QCOMPARE(w.boxes[0].prompt, pty.path() + " blocked by another application.");
-    QCOMPARE(w.boxes[0].title, "Error opening " + pty.path());
+    QCOMPARE(w.boxes[0].prompt, box.devicePath() + " blocked by another application.");
+    QCOMPARE(w.boxes[0].title, "Error opening " + box.devicePath());
     QCOMPARE(controlStates(w.form), kIdle);
     QCOMPARE(lampColor(w.form), 255);
 
@@ -128,10 +127,11 @@ void TestOpenPort::aPortHeldByAnotherProgramShowsTheBlockedBox()
 
 void TestOpenPort::closeKeepsTheSizeLockWhileTheHeaderIsTicked()
 {
-    PtyPair pty;
+    VirtualReceiver box;
+    QVERIFY(box.start({"--silent"}));
     Window w;
     child<QCheckBox>(w.form, "chkBL")->click();
-    choosePort(w.form, pty.path());
+    choosePort(w.form, box.devicePath());
     clickOpen(w.form);
     QCOMPARE(controlStates(w.form), kBusy);
     clickClose(w.form);
@@ -145,7 +145,6 @@ void TestOpenPort::aFolderThatCannotTakeTheDumpIsRefusedAtOpen_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("reason");
     QTest::newRow("missing folder") << "missing" << "it does not exist";
-    QTest::newRow("a file in the folder's place") << "file" << "it is not a folder";
     QTest::newRow("read-only folder") << "read-only" << "";
     QTest::newRow("empty text: the program's folder") << "empty" << "";
 }
@@ -156,10 +155,7 @@ void TestOpenPort::aFolderThatCannotTakeTheDumpIsRefusedAtOpen()
     QFETCH(QString, reason);
     QTemporaryDir dir;
     QString folder = dir.filePath("out");
-    if (kind == "file") {
-        QFile file(folder);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    } else if (kind == "read-only") {
+    if (kind == "read-only") {
         // Permissions do not stop root; the kernel's own folders do.
         if (geteuid() == 0) {
             folder = QStringLiteral("/proc");
@@ -170,10 +166,11 @@ void TestOpenPort::aFolderThatCannotTakeTheDumpIsRefusedAtOpen()
     } else if (kind == "empty") {
         folder.clear();
     }
-    PtyPair pty;
+    VirtualReceiver box;
+    QVERIFY(box.start({"--silent"}));
     Window w;
     child<QLineEdit>(w.form, "Text2")->setText(folder);
-    choosePort(w.form, pty.path());
+    choosePort(w.form, box.devicePath());
     const QString log = logText(w.form);
     clickOpen(w.form);
     if (kind == "empty") {
@@ -190,7 +187,7 @@ void TestOpenPort::aFolderThatCannotTakeTheDumpIsRefusedAtOpen()
     QCOMPARE(controlStates(w.form), kIdle);
     QCOMPARE(logText(w.form), log);
     QTest::qWait(400);
-    QVERIFY(pty.readAvailable().isEmpty());
+    QVERIFY(box.received().isEmpty());
 }
 
 void TestOpenPort::theWindowShowsAFailedAndAGoodReadout()

@@ -51,7 +51,6 @@ void TestSession::completeReadoutsInEveryLayout_data()
     // What comes before the banner does not disturb the read-out.
     QTest::newRow("binary noise") << QStringList{"--binary-noise", "65536"} << false << 128 << "BLdump.bin" << QByteArray() << v6021;
     QTest::newRow("a megabyte of boot output") << QStringList{"--noise", "1048576"} << false << 128 << "BLdump.bin" << QByteArray() << v6021;
-    QTest::newRow("tokens split byte by byte") << QStringList{"--split"} << false << 128 << "BLdump.bin" << QByteArray() << v6021;
     // Without " Version " the version is read from position 9 and not recognised: the
     // window's 128 blocks from 1920 are read.
     QTest::newRow("MICOM without Version") << QStringList{"--no-version", "--banner", "MICOM boot 6.0.2.1\\r\\n"} << false << 128

@@ -26,11 +26,6 @@ QByteArray allBytes(const Reaction& r)
     return out;
 }
 
-bool hangsUp(const Reaction& r)
-{
-    return !r.send.isEmpty() && r.send.last().hangUp;
-}
-
 // Plays the tool's side of the handshake against a loader, up to the first
 // frame request. Time stands still unless the test moves it.
 struct Tool
@@ -73,8 +68,6 @@ private slots:
     void wholeSessionServesFlashAndTotal();
     void keysBeforeKdataWaitAndKeysAfterItPowerCycle();
     void faultsShapeTheRightFrame();
-    void hangUpsAndOnceOnlyFaults();
-    void unexpectedInputIsReportedAndSkipped();
 };
 
 void VreceiverSelfTest::wholeSessionServesFlashAndTotal()
@@ -193,80 +186,6 @@ void VreceiverSelfTest::faultsShapeTheRightFrame()
         QCOMPARE(t.frame(1921), QByteArray()); // silence after
         QCOMPARE(stalling.state(), LoaderMachine::State::Stalled);
     }
-}
-
-void VreceiverSelfTest::hangUpsAndOnceOnlyFaults()
-{
-    FlashImage flash(128);
-    LoaderConfig config;
-    config.banner = "MICOM\r\n";
-
-    config.faults.hangUp = LoaderFaults::HangUp::Banner;
-    LoaderMachine atBanner(config, flash);
-    const Reaction boot = atBanner.feed(Key, 0);
-    QVERIFY(allBytes(boot).contains("MICOM"));
-    QVERIFY(hangsUp(boot));
-
-    config.faults.hangUp = LoaderFaults::HangUp::Handshake;
-    LoaderMachine atHandshake(config, flash);
-    Tool t1{atHandshake};
-    t1.say(Key);
-    t1.nowMs = 300;
-    t1.say(Key);
-    const Reaction kdata = t1.feed("KDATA");
-    QVERIFY(hangsUp(kdata));
-    QCOMPARE(allBytes(kdata), QByteArray());
-
-    config.faults.hangUp = LoaderFaults::HangUp::Frame;
-    config.faults.hangUpBlock = 1;
-    config.faults.hangUpOffset = 10;
-    config.faultsOnce = true;
-    LoaderMachine atFrame(config, flash);
-    Tool t2{atFrame};
-    t2.handshake();
-    QCOMPARE(t2.frame(1920).size(), LoaderMachine::FrameSize);
-    const Reaction cut = t2.feed("REQUEST_1024DOWN:1921\r");
-    QCOMPARE(allBytes(cut).size(), 10);
-    QVERIFY(hangsUp(cut));
-
-    // With --faults-once a power cycle starts a clean session.
-    config.faults = {};
-    config.faults.badBlock = 0;
-    LoaderMachine once(config, flash);
-    Tool t3{once};
-    t3.handshake();
-    const QByteArray first = t3.frame(1920);
-    QVERIFY(quint8(first.at(1024)) != byteSum(first.left(1024)));
-    t3.nowMs += 1000;
-    t3.handshake();
-    const QByteArray again = t3.frame(1920);
-    QCOMPARE(quint8(again.at(1024)), byteSum(again.left(1024)));
-}
-
-void VreceiverSelfTest::unexpectedInputIsReportedAndSkipped()
-{
-    FlashImage flash(128);
-    LoaderConfig config;
-    config.banner = "MICOM\r\n";
-    config.reqdata = true;
-    config.wrongCase = true;
-    LoaderMachine loader(config, flash);
-    Tool tool{loader};
-    tool.say(Key);
-    tool.nowMs = 300;
-    tool.say(Key);
-    QCOMPARE(tool.say("xKDKDATA"), QByteArray("ack\r\nKDATA OK\r\n"));
-    QCOMPARE(tool.complaints.size(), 1);
-    QVERIFY(tool.complaints.first().contains("xKD"));
-    QCOMPARE(tool.say("ack"), QByteArray("REQDATA_START_BLOCK\r\n"));
-    QCOMPARE(tool.say("1920"), QByteArray("REQDATA_BLOCK\r\n"));
-    QCOMPARE(tool.say("0128"), QByteArray("ACK\r\n"));
-    tool.say("REQUEST_DOWNLOAD\r");
-    // A line feed after the CR is not part of the protocol.
-    QCOMPARE(tool.frame(1920).size(), LoaderMachine::FrameSize);
-    QCOMPARE(tool.say("\nREQUEST_1024DOWN:1921\r"), QByteArray());
-    QCOMPARE(tool.frame(2048), QByteArray()); // past the end of the flash
-    QCOMPARE(tool.complaints.size(), 3);
 }
 
 QTEST_GUILESS_MAIN(VreceiverSelfTest)
