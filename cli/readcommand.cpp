@@ -7,11 +7,9 @@
 ReadCommand::ReadCommand(const ReadOptions &options, ConsoleLog &console, QObject *parent)
     : QObject(parent), m_options(options), m_console(console)
 {
-    const auto withoutLineEnd = [](QString line) { return line.remove(QStringLiteral("\r\n")); };
     connect(&m_session, &ReadoutSession::logAppended, this, [this](const QString &text) { m_console.log(text); });
     connect(&m_session, &ReadoutSession::logReplaced, this, [this](const QString &text) { m_console.log(text); });
-    connect(&m_session, &ReadoutSession::incompleteDumpLeft, this,
-            [this, withoutLineEnd](const QString &line) { m_console.error(withoutLineEnd(line)); });
+    connect(&m_session, &ReadoutSession::incompleteDumpLeft, this, [this](const QString &line) { m_console.error(line.trimmed()); });
     connect(&m_session, &ReadoutSession::progressChanged, this,
             [this](int done, int inAll) { m_console.progress(done, inAll); });
     connect(&m_session, &ReadoutSession::bannerReceived, &m_bannerWait, &QTimer::stop);
