@@ -35,8 +35,11 @@ OpenFailureReport describeOpenFailure(OpenOutcome outcome, const PortChoice &por
     case OpenOutcome::Busy:
         return {{}, portLabel + " blocked by another application.", title};
     case OpenOutcome::PermissionDenied: {
-        const QString group = QFileInfo(deviceFile(port.device)).group();
-        const QString cure = group.isEmpty() ? QString() : " (add your user to the group '" + group + "' and log in again)";
+        // Joining the device's group helps only where that group may read and write it.
+        const QFileInfo file(deviceFile(port.device));
+        const bool groupMayUse = file.permission(QFile::ReadGroup | QFile::WriteGroup);
+        const QString cure = groupMayUse && !file.group().isEmpty()
+            ? " (add your user to the group '" + file.group() + "' and log in again)" : QString();
         return {"error opening " + portLabel + ": permission denied" + cure + "\r\n", {}, {}};
     }
     case OpenOutcome::ClosedAfterOpen:

@@ -73,13 +73,17 @@ void TestSerial::openFailuresSayWhatToDo()
     QCOMPARE(classifyOpenError(QSerialPort::PermissionError, false), OpenOutcome::PermissionDenied);
     QCOMPARE(classifyOpenError(QSerialPort::DeviceNotFoundError, false), OpenOutcome::NotPresent);
 
+    // The cure names the device's own group, where that group may use it.
     QTemporaryFile device;
     QVERIFY(device.open());
     const PortChoice port{device.fileName(), "ttyUSB0"};
+    QVERIFY(device.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup));
     const OpenFailureReport denied = describeOpenFailure(OpenOutcome::PermissionDenied, port);
     QCOMPARE(denied.logLine, "error opening ttyUSB0: permission denied (add your user to the group '"
                                  + QFileInfo(device.fileName()).group() + "' and log in again)\r\n");
     QVERIFY(denied.boxPrompt.isEmpty());
+    QVERIFY(device.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+    QCOMPARE(describeOpenFailure(OpenOutcome::PermissionDenied, port).logLine, QStringLiteral("error opening ttyUSB0: permission denied\r\n"));
     const OpenFailureReport busy = describeOpenFailure(OpenOutcome::Busy, {"/dev/ttyS2", "COM 3"});
     QCOMPARE(busy.boxPrompt, QStringLiteral("COM 3 blocked by another application."));
     QCOMPARE(busy.boxTitle, QStringLiteral("Error opening COM 3"));
