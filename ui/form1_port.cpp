@@ -7,9 +7,7 @@
 #include "ui/statuslamp.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 
