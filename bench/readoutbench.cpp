@@ -55,6 +55,7 @@ struct Readout
     double blockWall = 0;   // first block request to port closed
     double totalWall = 0;   // Open click to port closed
     double totalCpu = 0;
+    QVector<qint64> replyDelaysUs;
 };
 
 template <typename T>
@@ -96,6 +97,7 @@ bool runReadout(bool paced, int blocks, Readout *out)
     out->totalCpu = cpuSeconds() - cpuBefore;
     out->totalWall = end / 1e9;
     out->blockWall = (end - blockStart) / 1e9;
+    out->replyDelaysUs = receiver.replyDelaysUs();
     return blockStart >= 0 && log->toPlainText().contains(QLatin1String("Transfer succesfull!"));
 }
 
@@ -149,7 +151,10 @@ int main(int argc, char *argv[])
     if (app.arguments().contains("--paced-only")) {
         Readout r;
         runReadout(true, 128, &r);
-        std::printf("block phase %.3f s, CPU %.3f s over %.3f s\n", r.blockWall, r.totalCpu, r.totalWall);
+        std::sort(r.replyDelaysUs.begin(), r.replyDelaysUs.end());
+        std::printf("block phase %.3f s (ratio %.4f), CPU %.3f s over %.3f s (%.2f %%), reply delay median %lld us max %lld us (%d)\n",
+                    r.blockWall, r.blockWall / wireSeconds(128), r.totalCpu, r.totalWall, 100 * r.totalCpu / r.totalWall,
+                    r.replyDelaysUs.value(r.replyDelaysUs.size() / 2), r.replyDelaysUs.value(r.replyDelaysUs.size() - 1), int(r.replyDelaysUs.size()));
         return 0;
     }
 

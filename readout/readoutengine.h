@@ -42,6 +42,9 @@ public:
 
     State state() const { return m_state; }
     bool awaitsBinary() const { return m_state == State::Frame || m_state == State::Total; }
+    // Bytes still to come before the engine has anything to do: the rest of a frame or the
+    // total; 1 while it reads text, which it looks at as it comes.
+    int bytesAwaited() const { return awaitsBinary() ? expectedBytes() - int(m_rxBytes.size()) : 1; }
 
     qint16 StartBlock() const { return m_startBlock; }
     qint16 BlockCount() const { return m_blockCount; }

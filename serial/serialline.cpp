@@ -2,6 +2,12 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <termios.h>
+#endif
+
 namespace {
 
 bool mayAccess(const QString &device)
@@ -37,6 +43,7 @@ OpenOutcome SerialLine::open(const QString &device)
 {
     m_port.setPortName(device);
     m_lostReported = false;
+    m_wakeThreshold = 1;
     if (!m_port.open(QIODevice::ReadWrite)) {
         const QSerialPort::SerialPortError error = m_port.error();
         m_port.clearError();
@@ -68,6 +75,40 @@ void SerialLine::discardInput()
 {
     m_port.clear(QSerialPort::Input);
     m_port.readAll();
+}
+
+void SerialLine::setWakeThreshold(int bytes)
+{
+#ifdef Q_OS_UNIX
+    // The terminal's VMIN: with VTIME 0 the system reports the port readable only once VMIN
+    // bytes are waiting; reads stay non-blocking and take whatever is there. VMIN 0 is what
+    // the port was opened with.
+    const int threshold = std::clamp(bytes, 1, kMaxWakeThreshold);
+    if (threshold == m_wakeThreshold || !m_port.isOpen())
+        return;
+    termios settings{};
+    const int fd = int(m_port.handle());
+    if (::tcgetattr(fd, &settings) != 0)
+        return;
+    settings.c_cc[VMIN] = cc_t(threshold == 1 ? 0 : threshold);
+    settings.c_cc[VTIME] = 0;
+    if (::tcsetattr(fd, TCSANOW, &settings) == 0)
+        m_wakeThreshold = threshold;
+#else
+    Q_UNUSED(bytes);
+#endif
+}
+
+void SerialLine::pullWaiting()
+{
+    if (!m_port.isOpen())
+        return;
+    setWakeThreshold(1);
+    // A zero wait only looks: it reads what is there and emits readyRead, or reports a timeout,
+    // which is no fault of the line.
+    m_port.waitForReadyRead(0);
+    if (m_port.error() == QSerialPort::TimeoutError)
+        m_port.clearError();
 }
 
 void SerialLine::handleError(QSerialPort::SerialPortError error)

@@ -13,6 +13,9 @@ class SerialLine : public QObject
 
 public:
     static constexpr qint64 kReceiveBufferSize = 32000;
+    // Linux hands a reader at most 64 bytes per read while a larger VMIN is set, which would
+    // leave the rest waiting below the threshold and wake the program for every piece again.
+    static constexpr int kMaxWakeThreshold = 64;
 
     explicit SerialLine(QObject *parent = nullptr);
 
@@ -27,6 +30,14 @@ public:
     QByteArray readAll() { return m_port.readAll(); }
     void discardInput();
 
+    // Signal dataArrived() only once this many bytes are waiting (up to kMaxWakeThreshold),
+    // so a frame wakes the program a fraction of the times the line delivers a piece of it.
+    // 1 wakes for every byte. Does nothing where the system has no such setting.
+    void setWakeThreshold(int bytes);
+    // Takes in whatever is waiting below the threshold now (signals dataArrived() if anything
+    // was), and wakes for every byte from here on.
+    void pullWaiting();
+
 signals:
     void dataArrived();
     // The device went away (adapter pulled, other end hung up). Emitted once per open.
@@ -37,4 +48,5 @@ private:
 
     QSerialPort m_port;
     bool m_lostReported = false;
+    int m_wakeThreshold = 1;
 };

@@ -44,7 +44,10 @@ void ReadoutSession::stop()
 
 void ReadoutSession::carryOut(const ReadoutActions &actions)
 {
+    // The loader is kept waiting for as long as its answer takes to leave, so the line comes
+    // first: the dump file and the view follow, in the order the engine gave them.
     using Kind = ReadoutAction::Kind;
+    ReadoutActions afterwards;
     for (const ReadoutAction &action : actions) {
         // A closed port ends the read-out: whatever was still to be done is dropped.
         if (!MSComm1.isOpen())
@@ -53,6 +56,38 @@ void ReadoutSession::carryOut(const ReadoutActions &actions)
         case Kind::Send:
             MSComm1.write(action.bytes);
             break;
+        case Kind::DiscardInput:
+            MSComm1.discardInput();
+            break;
+        case Kind::KeyingOn:
+            Timer1.start();
+            break;
+        case Kind::KeyingOff:
+            Timer1.stop();
+            break;
+        case Kind::End:
+            record(std::exchange(afterwards, {}));
+            if (MSComm1.isOpen())
+                end(action.end);
+            break;
+        default:
+            afterwards.push_back(action);
+            break;
+        }
+    }
+    record(afterwards);
+    watchForStall();
+    if (MSComm1.isOpen())
+        MSComm1.setWakeThreshold(m_engine.bytesAwaited());
+}
+
+void ReadoutSession::record(const ReadoutActions &actions)
+{
+    using Kind = ReadoutAction::Kind;
+    for (const ReadoutAction &action : actions) {
+        if (!MSComm1.isOpen())
+            break;
+        switch (action.kind) {
         case Kind::AppendLog:
             emit logAppended(action.text);
             break;
@@ -65,27 +100,16 @@ void ReadoutSession::carryOut(const ReadoutActions &actions)
         case Kind::ProgressValue:
             setProgress(action.value, m_progressMax);
             break;
-        case Kind::KeyingOn:
-            Timer1.start();
-            break;
-        case Kind::KeyingOff:
-            Timer1.stop();
-            break;
-        case Kind::DiscardInput:
-            MSComm1.discardInput();
-            break;
         case Kind::OpenDump:
             openDump(action.text, action.bytes);
             break;
         case Kind::WriteDump:
             writeDump(action.bytes);
             break;
-        case Kind::End:
-            end(action.end);
+        default:
             break;
         }
     }
-    watchForStall();
 }
 
 void ReadoutSession::setProgress(int value, int maximum)
@@ -187,14 +211,22 @@ void ReadoutSession::watchForStall()
     }
     m_lastProgress.start();
     if (!m_stallTimer.isActive())
-        m_stallTimer.start(kStallLimit);
+        m_stallTimer.start(kStallCheck);
 }
 
 void ReadoutSession::onStallTimeout()
 {
-    const auto quiet = std::chrono::milliseconds(m_lastProgress.elapsed());
+    auto quiet = std::chrono::milliseconds(m_lastProgress.elapsed());
+    if (quiet >= kStallCheck) {
+        // Bytes held back by the wake threshold count as arrivals; they came since the last
+        // check, so a stall is still called within a check of the limit.
+        MSComm1.pullWaiting();
+        if (!m_engine.awaitsBinary() || !MSComm1.isOpen() || m_stallTimer.isActive())
+            return;
+        quiet = std::chrono::milliseconds(m_lastProgress.elapsed());
+    }
     if (quiet < kStallLimit) {
-        m_stallTimer.start(kStallLimit - quiet);
+        m_stallTimer.start(std::min<std::chrono::milliseconds>(kStallCheck, kStallLimit - quiet));
         return;
     }
     carryOut(m_engine.stallTimeout());

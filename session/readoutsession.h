@@ -13,6 +13,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <chrono>
+
 struct ReadoutSettings
 {
     PortChoice port;
@@ -28,6 +30,9 @@ class ReadoutSession : public QObject
     Q_OBJECT
 
 public:
+    // How often a quiet line is looked at for bytes waiting below the wake threshold.
+    static constexpr std::chrono::seconds kStallCheck{1};
+
     explicit ReadoutSession(QObject *parent = nullptr);
 
     // Opens the port and starts keying the loader awake. On anything but Opened nothing is
@@ -57,6 +62,8 @@ signals:
 
 private:
     void carryOut(const ReadoutActions &actions);
+    // What carryOut() leaves until the loader's bytes are out: dump file, log and progress.
+    void record(const ReadoutActions &actions);
     void setProgress(int value, int maximum);
     void openDump(const QString &fileName, const QByteArray &header);
     void writeDump(const QByteArray &data);

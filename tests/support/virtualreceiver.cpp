@@ -36,7 +36,9 @@ bool VirtualReceiver::start(const QStringList& args)
 
     const std::optional<QByteArray> line = startAndReadFirstLine(
         m_process, QStringLiteral(TAMRIX_VRECEIVER),
-        args + QStringList{QStringLiteral("--record"), filePath("received.bin")}, StartTimeoutMs);
+        args + QStringList{QStringLiteral("--record"), filePath("received.bin"), QStringLiteral("--reply-delays"),
+                           filePath("reply-delays.txt")},
+        StartTimeoutMs);
     if (!line || line->isEmpty()) {
         stop();
         return false;
@@ -58,6 +60,17 @@ bool VirtualReceiver::waitForExit(int timeoutMs)
 QByteArray VirtualReceiver::received() const
 {
     return m_files ? readWholeFile(filePath("received.bin")) : QByteArray();
+}
+
+QVector<qint64> VirtualReceiver::replyDelaysUs() const
+{
+    QVector<qint64> delays;
+    if (m_files) {
+        for (const QByteArray& line : readWholeFile(filePath("reply-delays.txt")).split('\n'))
+            if (!line.isEmpty())
+                delays.append(line.toLongLong());
+    }
+    return delays;
 }
 
 QString VirtualReceiver::stderrText() const

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QVector>
 
 #include <memory>
 
@@ -27,6 +28,8 @@ public:
 
     QString devicePath() const { return m_devicePath; }
     QByteArray received() const;
+    // Microseconds from each frame's last byte to the first byte of its answer.
+    QVector<qint64> replyDelaysUs() const;
     QString stderrText() const;
 
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }

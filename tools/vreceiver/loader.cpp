@@ -314,7 +314,7 @@ void LoaderMachine::serveFrame(int block, Reaction& r)
                              .arg(block)
                              .arg(frame.size())
                              .arg(check, 2, 16, QLatin1Char('0'));
-    r.send << Emission{frame, 0, 0, false};
+    r.send << Emission{frame, 0, 0, false, true};
     if (hangUpAfter) {
         hangUp(r, m_config.lineGapMs);
     } else if (silentAfter) {

@@ -45,6 +45,7 @@ struct Emission
     int delayMs = 0;      // not before this long after it was produced
     int gapMs = 0;        // nor before this long after the previous piece was out
     bool hangUp = false;  // close the line here (bytes is empty)
+    bool frame = false;   // a block frame, which the tool answers
 };
 
 // What the loader does about the bytes it was fed.

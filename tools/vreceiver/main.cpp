@@ -58,7 +58,7 @@ int main(int argc, char* argv[])
     if (!port.open(&message))
         return failWith(message);
     Receiver receiver(options, flash, port);
-    if (!receiver.start(options.recordFile, &message))
+    if (!receiver.start(options, &message))
         return failWith(message);
     QObject::connect(&receiver, &Receiver::finished, &app, &QCoreApplication::exit);
 

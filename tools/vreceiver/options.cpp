@@ -147,6 +147,7 @@ ParseResult parseReceiverOptions(const QStringList& arguments, ReceiverOptions* 
     add("hangup", "WHERE", "Close the line and exit: banner, handshake, frame:K:OFF or total.");
     add("faults-once", nullptr, "Faults only in the first session.");
     add("record", "FILE", "Append every byte received to FILE.");
+    add("reply-delays", "FILE", "Append to FILE, one line each, the microseconds from a frame's last byte to the first byte of the answer.");
     add("log", nullptr, "Trace the sessions on stderr.");
 
     if (!parser.parse(arguments)) {
@@ -173,6 +174,7 @@ ParseResult parseReceiverOptions(const QStringList& arguments, ReceiverOptions* 
     if (in.isSet("bl-name"))
         o.loaderName = in.text("bl-name", QByteArray());
     o.recordFile = in.value("record");
+    o.replyDelaysFile = in.value("reply-delays");
     o.paced = in.isSet("paced");
     o.log = in.isSet("log");
 

@@ -15,6 +15,7 @@ struct ReceiverOptions
     QString writeImageFile;
     std::optional<QByteArray> loaderName;
     QString recordFile;
+    QString replyDelaysFile;
     bool paced = false;
     bool log = false;
 };

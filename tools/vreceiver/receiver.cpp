@@ -22,15 +22,22 @@ Receiver::Receiver(const ReceiverOptions& options, const FlashImage& flash, PtyP
     connect(&m_port, &PtyPort::received, this, &Receiver::onReceived);
     connect(&m_port, &PtyPort::lost, this, &Receiver::onLost);
     connect(&m_transmitter, &Transmitter::hangUpDue, this, &Receiver::onHangUpDue);
+    connect(&m_transmitter, &Transmitter::frameOut, this, [this] { m_frameOutUs = nowUs(); });
 }
 
-bool Receiver::start(const QString& recordFile, QString* error)
+bool Receiver::start(const ReceiverOptions& options, QString* error)
 {
-    return recordFile.isEmpty() || m_recorder.open(recordFile, error);
+    return (options.recordFile.isEmpty() || m_recorder.open(options.recordFile, error))
+        && (options.replyDelaysFile.isEmpty() || m_replyDelays.open(options.replyDelaysFile, error));
 }
 
 void Receiver::onReceived(const QByteArray& bytes)
 {
+    // How long the tool kept the loader waiting after a frame, as the box sees it.
+    if (m_frameOutUs >= 0) {
+        m_replyDelays.append(QByteArray::number(nowUs() - m_frameOutUs) + '\n');
+        m_frameOutUs = -1;
+    }
     m_recorder.append(bytes);
     if (!m_paced) {
         deliver(bytes);

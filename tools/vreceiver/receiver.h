@@ -22,7 +22,7 @@ class Receiver : public QObject
 public:
     Receiver(const ReceiverOptions& options, const FlashImage& flash, PtyPort& port, QObject* parent = nullptr);
 
-    bool start(const QString& recordFile, QString* error);
+    bool start(const ReceiverOptions& options, QString* error);
 
 signals:
     void finished(int exitCode);
@@ -46,6 +46,8 @@ private:
     LoaderMachine m_loader;
     Transmitter m_transmitter;
     Recorder m_recorder;
+    Recorder m_replyDelays;
+    qint64 m_frameOutUs = -1; // when the last frame was out, until its answer begins
     const bool m_paced;
     const bool m_log;
     QElapsedTimer m_clock;

@@ -4,6 +4,7 @@
 #include "wiretime.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -35,6 +36,7 @@ void Transmitter::clear()
 {
     m_queue.clear();
     m_started = false;
+    m_frameInBacklog = false;
     m_timer.stop();
     m_port.discardBacklog();
 }
@@ -43,6 +45,8 @@ void Transmitter::onDrained()
 {
     // Gaps count from when the bytes really left, not from when they were queued.
     m_lastEndUs = std::max(m_lastEndUs, nowUs());
+    if (std::exchange(m_frameInBacklog, false))
+        emit frameOut();
     pump();
 }
 
@@ -97,6 +101,12 @@ void Transmitter::pump()
 
         m_lastEndUs = m_paced ? m_wireStartUs + wireTimeUs(size) : now;
         m_started = false;
+        if (e.frame) {
+            if (m_port.backlog() > 0)
+                m_frameInBacklog = true;
+            else
+                emit frameOut();
+        }
         m_queue.pop_front();
     }
 }

@@ -26,6 +26,8 @@ public:
 
 signals:
     void hangUpDue();
+    // The last byte of a block frame has gone into the kernel.
+    void frameOut();
 
 private:
     struct Pending
@@ -46,6 +48,7 @@ private:
     qsizetype m_written = 0;  // of the front emission
     qint64 m_wireStartUs = 0; // paced: when its first byte started
     qint64 m_lastEndUs = 0;   // when the previous emission was fully out
+    bool m_frameInBacklog = false;
     QTimer m_timer;
     QElapsedTimer m_clock;
 };
