@@ -1,5 +1,6 @@
 #include "ui/logview.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -10,6 +11,15 @@ LogView::LogView(QWidget *parent) : QPlainTextEdit(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     connect(this, &QPlainTextEdit::textChanged, this, &LogView::followEnd);
+    // The plain-text layout asks for the whole box to be repainted whenever a line is ended, ten
+    // times a second in a read-out. Its requests pass through here, so that a message added at
+    // the end repaints only the lines it changed; the box scrolls the others on screen.
+    QAbstractTextDocumentLayout *layout = document()->documentLayout();
+    disconnect(layout, &QAbstractTextDocumentLayout::update, nullptr, nullptr);
+    connect(layout, &QAbstractTextDocumentLayout::update, this, [this] {
+        if (!m_appending)
+            viewport()->update();
+    });
 }
 
 void LogView::appendMessage(const QString &message)
@@ -17,7 +27,14 @@ void LogView::appendMessage(const QString &message)
     // Inserting at the end is the same as setting old text + message, without rewriting it all.
     QTextCursor end(document());
     end.movePosition(QTextCursor::End);
+    const QTextBlock continued = end.block();
+    m_appending = true;
     end.insertText(message);
+    m_appending = false;
+    // The lines above the one the message continued are as they were (if the box scrolled, they
+    // were moved on screen).
+    const int top = qMax(0, int(blockBoundingGeometry(continued).translated(contentOffset()).top()));
+    viewport()->update(0, top, viewport()->width(), viewport()->height() - top);
 }
 
 void LogView::replaceText(const QString &message)

@@ -20,4 +20,6 @@ public:
 
 private:
     void followEnd();
+
+    bool m_appending = false;
 };
