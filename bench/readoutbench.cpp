@@ -1,74 +1,81 @@
-// Measures whole read-outs of a real Tamrix window, shown on the display it is given (bench/readout
-// gives it an Xvfb server), against the virtual receiver: wall and CPU time of the block phase,
-// the idle cost of waiting for the banner, peak memory.
-// Usage: tamrix-bench [--runs N]   (bench/readout builds and runs it)
+// Measures whole read-outs against the virtual receiver as a user pays for them: the real
+// window on the display it is given (bench/readout gives it an Xvfb server), the same window
+// offscreen for comparison, and tamrix-read. Beside them, what a minimal blocking reader of
+// the same paced bytes costs on this machine: the floor no program can go below.
+//
+// Usage: tamrix-bench [--runs N]   one table, median of N runs (at least 3)
+//        tamrix-bench --paced-only one paced 128 kB read-out in the window, for profiling
+//        tamrix-bench --window N   (used by the table) the window's figures as raw lines
 
+#include "benchsupport.h"
 #include "virtualreceiver.h"
 #include "ui/form1.h"
 #include "ui/logview.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextBlock>
+#include <QTextStream>
 #include <QTimer>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <vector>
+#include <map>
 
 namespace {
 
-constexpr double kWireBytesPerSecond = 11520.0;  // 115200 baud, 10 bits a byte
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double peakRssMb()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0;
-}
-
-// Bytes on the line during the block phase: per block a 22-byte request, the 1032-byte frame
-// and a 22-byte confirmation; then the total request (17), its byte (1) and DOWN_SUCCESS (13).
-double wireSeconds(int blocks)
-{
-    return (blocks * (22 + 1032 + 22) + 17 + 1 + 13) / kWireBytesPerSecond;
-}
+constexpr int kReadoutLimitMs = 120000;
+constexpr int kBannerWaitSeconds = 15;
 
 struct Readout
 {
-    double blockWall = 0;   // first block request to port closed
-    double totalWall = 0;   // Open click to port closed
-    double totalCpu = 0;
-    QVector<qint64> replyDelaysUs;
+    bool ok = false;
+    double blockWall = 0;  // first block request to the port closed
+    double totalWall = 0;  // Open (or start) to the port closed
+    double cpu = 0;
+    std::vector<double> replyDelaysMs;
 };
 
-template <typename T>
-T *control(Form1 &form, const char *name) { return form.findChild<T *>(QString::fromLatin1(name)); }
-
-bool runReadout(bool paced, int blocks, Readout *out)
+QStringList receiverArgs(bool paced, int blocks)
 {
-    VirtualReceiver receiver;
     QStringList args{"--version", blocks == 64 ? "2.0.4 " : "6.0.2.1"};
     if (paced)
         args << "--paced";
-    if (!receiver.start(args))
-        return false;
+    return args;
+}
+
+void takeReplyDelays(const VirtualReceiver &receiver, Readout *out)
+{
+    for (qint64 us : receiver.replyDelaysUs())
+        out->replyDelaysMs.push_back(us / 1000.0);
+}
+
+double percentile(std::vector<double> values, double part)
+{
+    if (values.empty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, size_t(part * values.size()))];
+}
+
+Readout windowReadout(bool paced, int blocks)
+{
+    Readout out;
+    VirtualReceiver receiver;
+    if (!receiver.start(receiverArgs(paced, blocks)))
+        return out;
     QTemporaryDir folder;
     Form1 form;
     form.show();
@@ -87,21 +94,22 @@ bool runReadout(bool paced, int blocks, Readout *out)
         if (!form.isPortOpen())
             loop.quit();
     });
-    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kReadoutLimitMs, &loop, &QEventLoop::quit);
 
     const double cpuBefore = cpuSeconds();
     clock.start();
     control<QPushButton>(form, "Command1")->click();
     loop.exec();
     const qint64 end = clock.nsecsElapsed();
-    out->totalCpu = cpuSeconds() - cpuBefore;
-    out->totalWall = end / 1e9;
-    out->blockWall = (end - blockStart) / 1e9;
-    out->replyDelaysUs = receiver.replyDelaysUs();
-    return blockStart >= 0 && log->toPlainText().contains(QLatin1String("Transfer succesfull!"));
+    out.cpu = cpuSeconds() - cpuBefore;
+    out.totalWall = end / 1e9;
+    out.blockWall = (end - blockStart) / 1e9;
+    out.ok = blockStart >= 0 && log->toPlainText().contains(QLatin1String("Transfer succesfull!"));
+    takeReplyDelays(receiver, &out);
+    return out;
 }
 
-double bannerWaitCpuShare(int seconds)
+double windowBannerWaitCpuShare()
 {
     VirtualReceiver receiver;
     if (!receiver.start({"--silent"}))
@@ -114,28 +122,161 @@ double bannerWaitCpuShare(int seconds)
     const double cpuBefore = cpuSeconds();
     QElapsedTimer clock;
     clock.start();
-    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kBannerWaitSeconds * 1000, &loop, &QEventLoop::quit);
     loop.exec();
     const double share = (cpuSeconds() - cpuBefore) / (clock.nsecsElapsed() / 1e9);
     control<QPushButton>(form, "Command2")->click();
     return share;
 }
 
-struct Row
+Readout cliReadout(int blocks)
 {
-    QString name;
-    std::vector<double> values;
-    QString target;
-};
+    Readout out;
+    VirtualReceiver receiver;
+    if (!receiver.start(receiverArgs(true, blocks)))
+        return out;
+    QTemporaryDir folder;
+    QProcess cli;
+    cli.setProgram(QStringLiteral(TAMRIX_READ));
+    cli.setArguments({"--port", receiver.devicePath(), "--output", folder.path()});
+    QByteArray printed;
+    QElapsedTimer clock;
+    qint64 blockStart = -1;
+    QEventLoop loop;
+    QObject::connect(&cli, &QProcess::readyReadStandardOutput, &loop, [&] {
+        printed += cli.readAllStandardOutput();
+        if (blockStart < 0 && printed.contains("REQUEST Block:"))
+            blockStart = clock.nsecsElapsed();
+    });
+    QObject::connect(&cli, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kReadoutLimitMs, &loop, &QEventLoop::quit);
 
-void printTable(const std::vector<Row> &rows)
+    const double cpuBefore = childrenCpuSeconds();
+    clock.start();
+    cli.start();
+    loop.exec();
+    const qint64 end = clock.nsecsElapsed();
+    if (cli.state() != QProcess::NotRunning)
+        return out;
+    out.cpu = childrenCpuSeconds() - cpuBefore;
+    out.totalWall = end / 1e9;
+    out.blockWall = (end - blockStart) / 1e9;
+    out.ok = blockStart >= 0 && cli.exitCode() == 0;
+    takeReplyDelays(receiver, &out);
+    return out;
+}
+
+// A blocking read() loop on the raw port, woken like Tamrix once 64 bytes are waiting, reading
+// as many paced bytes as the frames of a 128 kB read-out: no event loop, no protocol, no file.
+double floorCpuShare()
 {
-    std::printf("%-46s %10s %10s %10s   %s\n", "measurement", "median", "min", "max", "target");
-    for (Row row : rows) {
-        std::sort(row.values.begin(), row.values.end());
-        const double median = row.values[row.values.size() / 2];
-        std::printf("%-46s %10.4g %10.4g %10.4g   %s\n", qPrintable(row.name), median, row.values.front(),
-                    row.values.back(), qPrintable(row.target));
+    constexpr int kBytes = 128 * 1032;
+    VirtualReceiver receiver;
+    if (!receiver.start({"--paced", "--binary-noise", QString::number(kBytes)}))
+        return -1;
+    const int fd = ::open(receiver.devicePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    if (fd < 0)
+        return -1;
+    termios settings{};
+    tcgetattr(fd, &settings);
+    cfmakeraw(&settings);
+    settings.c_cc[VMIN] = 64;
+    settings.c_cc[VTIME] = 0;
+    tcsetattr(fd, TCSANOW, &settings);
+    rusage before{}, after{};
+    getrusage(RUSAGE_THREAD, &before);
+    QElapsedTimer clock;
+    clock.start();
+    const char key = 0x1F;
+    ssize_t got = ::write(fd, &key, 1) == 1 ? 0 : -1;
+    char buffer[4096];
+    while (got >= 0 && got < kBytes) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        got = n > 0 ? got + n : -1;
+    }
+    getrusage(RUSAGE_THREAD, &after);
+    ::close(fd);
+    const double cpu = after.ru_utime.tv_sec - before.ru_utime.tv_sec + after.ru_stime.tv_sec - before.ru_stime.tv_sec
+        + (after.ru_utime.tv_usec - before.ru_utime.tv_usec + after.ru_stime.tv_usec - before.ru_stime.tv_usec) / 1e6;
+    return got < 0 ? -1 : cpu / (clock.nsecsElapsed() / 1e9);
+}
+
+// Paced read-outs: wall against wire time, the loader's wait for each answer, CPU share.
+void addPacedFigures(std::vector<Figure> &figures, const QString &who, int blocks, int runs,
+                     const std::function<Readout()> &readout, const QString &ratioTarget, const QString &cpuTarget)
+{
+    const QString prefix = QStringLiteral("%1, %2 kB paced: ").arg(who).arg(blocks);
+    Figure ratio{prefix + "wall / wire time", {}, ratioTarget};
+    Figure delayMedian{prefix + "reply delay median (ms)", {}, "<= 0.3"};
+    Figure delayMax{prefix + "reply delay max (ms)", {}, "<= 2"};
+    Figure cpu{prefix + "CPU share (%)", {}, cpuTarget};
+    for (int run = 0; run < runs; ++run) {
+        const Readout r = readout();
+        if (!r.ok)
+            qFatal("%s read-out failed", qPrintable(prefix));
+        ratio.values.push_back(r.blockWall / wireSeconds(blocks));
+        delayMedian.values.push_back(percentile(r.replyDelaysMs, 0.5));
+        delayMax.values.push_back(percentile(r.replyDelaysMs, 1.0));
+        cpu.values.push_back(100 * r.cpu / r.totalWall);
+    }
+    figures.insert(figures.end(), {ratio, delayMedian, delayMax, cpu});
+}
+
+std::vector<Figure> windowFigures(int runs)
+{
+    std::vector<Figure> figures;
+    for (int blocks : {128, 64})
+        addPacedFigures(figures, "window", blocks, runs, [blocks] { return windowReadout(true, blocks); }, "<= 1.004",
+                        "<= 1.5");
+    for (int blocks : {128, 64}) {
+        Figure wall{QStringLiteral("window, %1 kB unpaced: wall per block (ms)").arg(blocks), {}, "<= 1"};
+        for (int run = 0; run < runs; ++run) {
+            const Readout r = windowReadout(false, blocks);
+            if (!r.ok)
+                qFatal("unpaced %d kB read-out failed", blocks);
+            wall.values.push_back(1000 * r.blockWall / blocks);
+        }
+        figures.push_back(wall);
+    }
+    Figure idle{QStringLiteral("window, waiting for the banner: CPU share (%)"), {}, "<= 0.3"};
+    for (int run = 0; run < runs; ++run)
+        idle.values.push_back(100 * windowBannerWaitCpuShare());
+    figures.push_back(idle);
+    figures.push_back({QStringLiteral("window: peak resident memory (MB)"), {peakRssMb()}, "<= 80"});
+    return figures;
+}
+
+// The window's figures under another platform, measured by a copy of this program.
+std::vector<Figure> windowFiguresFrom(const QProcessEnvironment &environment, int runs)
+{
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), {"--window", QString::number(runs)});
+    child.waitForFinished(-1);
+    std::vector<Figure> figures;
+    for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> fields = line.split('\t');
+        if (fields.size() != 3)
+            continue;
+        Figure figure{QString::fromUtf8(fields[0]), {}, QString::fromUtf8(fields[2])};
+        for (const QByteArray &value : fields[1].split(' '))
+            figure.values.push_back(value.toDouble());
+        figures.push_back(figure);
+    }
+    if (child.exitCode() != 0 || figures.empty())
+        qFatal("the window's measurements failed");
+    return figures;
+}
+
+void printTable(const std::vector<Figure> &figures, const std::map<QString, Figure> &offscreen)
+{
+    std::printf("%-52s %9s %9s %9s %10s   %s\n", "measurement", "median", "min", "max", "offscreen", "target");
+    for (const Figure &f : figures) {
+        const auto other = offscreen.find(f.name);
+        const QString second = other == offscreen.end() ? QString() : QString::number(other->second.median(), 'g', 4);
+        std::printf("%-52s %9.4g %9.4g %9.4g %10s   %s\n", qPrintable(f.name), f.median(), f.min(), f.max(),
+                    qPrintable(second), qPrintable(f.target));
     }
 }
 
@@ -143,55 +284,49 @@ void printTable(const std::vector<Row> &rows)
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    const int runs = qMax(3, app.arguments().contains("--runs")
-                                  ? app.arguments().value(app.arguments().indexOf("--runs") + 1).toInt() : 3);
-    std::vector<Row> rows;
-    // --paced-only: just the paced 128 kB read-out, once, for profiling.
-    if (app.arguments().contains("--paced-only")) {
-        Readout r;
-        runReadout(true, 128, &r);
-        std::sort(r.replyDelaysUs.begin(), r.replyDelaysUs.end());
-        std::printf("block phase %.3f s (ratio %.4f), CPU %.3f s over %.3f s (%.2f %%), reply delay median %lld us max %lld us (%d)\n",
-                    r.blockWall, r.blockWall / wireSeconds(128), r.totalCpu, r.totalWall, 100 * r.totalCpu / r.totalWall,
-                    r.replyDelaysUs.value(r.replyDelaysUs.size() / 2), r.replyDelaysUs.value(r.replyDelaysUs.size() - 1), int(r.replyDelaysUs.size()));
+    const QStringList args = [&] {
+        QStringList list;
+        for (int i = 0; i < argc; ++i)
+            list << QString::fromLocal8Bit(argv[i]);
+        return list;
+    }();
+    const auto option = [&](const char *name) { return args.value(args.indexOf(QLatin1String(name)) + 1).toInt(); };
+
+    if (args.contains("--paced-only")) {
+        QApplication app(argc, argv);
+        const Readout r = windowReadout(true, 128);
+        std::printf("block phase %.3f s (wall / wire %.4f), CPU %.3f s over %.3f s (%.2f %%), reply delay median %.3f ms, max %.3f ms\n",
+                    r.blockWall, r.blockWall / wireSeconds(128), r.cpu, r.totalWall, 100 * r.cpu / r.totalWall,
+                    percentile(r.replyDelaysMs, 0.5), percentile(r.replyDelaysMs, 1.0));
+        return r.ok ? 0 : 1;
+    }
+    if (args.contains("--window")) {
+        QApplication app(argc, argv);
+        QTextStream out(stdout);
+        for (const Figure &f : windowFigures(option("--window"))) {
+            QStringList values;
+            for (double v : f.values)
+                values << QString::number(v, 'g', 8);
+            out << f.name << '\t' << values.join(' ') << '\t' << f.target << '\n';
+        }
         return 0;
     }
 
-    for (int blocks : {128, 64}) {
-        Row wall{QStringLiteral("%1 kB paced: block phase wall (s)").arg(blocks), {}, {}};
-        Row limit{QStringLiteral("%1 kB paced: wire-time limit (s)").arg(blocks), {}, {}};
-        Row ratio{QStringLiteral("%1 kB paced: wall / wire time").arg(blocks), {}, "<= 1.02"};
-        Row cpu{QStringLiteral("%1 kB paced: CPU share of the read-out (%)").arg(blocks), {}, "<= 2 %"};
-        for (int run = 0; run < runs; ++run) {
-            Readout r;
-            if (!runReadout(true, blocks, &r))
-                qFatal("paced %d kB read-out failed", blocks);
-            wall.values.push_back(r.blockWall);
-            limit.values.push_back(wireSeconds(blocks));
-            ratio.values.push_back(r.blockWall / wireSeconds(blocks));
-            cpu.values.push_back(100 * r.totalCpu / r.totalWall);
-        }
-        rows.insert(rows.end(), {wall, limit, ratio, cpu});
-    }
-    for (int blocks : {128, 64}) {
-        Row wall{QStringLiteral("%1 kB unpaced: wall per block (ms)").arg(blocks), {}, "<= 1 ms"};
-        Row cpu{QStringLiteral("%1 kB unpaced: CPU per block (ms)").arg(blocks), {}, {}};
-        for (int run = 0; run < runs; ++run) {
-            Readout r;
-            if (!runReadout(false, blocks, &r))
-                qFatal("unpaced %d kB read-out failed", blocks);
-            wall.values.push_back(1000 * r.blockWall / blocks);
-            cpu.values.push_back(1000 * r.totalCpu / blocks);
-        }
-        rows.insert(rows.end(), {wall, cpu});
-    }
-    Row idle{QStringLiteral("30 s banner wait: CPU share (%)"), {}, "<= 0.5 %"};
+    QCoreApplication app(argc, argv);
+    const int runs = std::max(3, option("--runs"));
+    QProcessEnvironment offscreenEnvironment = QProcessEnvironment::systemEnvironment();
+    offscreenEnvironment.insert("QT_QPA_PLATFORM", "offscreen");
+    std::vector<Figure> figures = windowFiguresFrom(QProcessEnvironment::systemEnvironment(), runs);
+    std::map<QString, Figure> offscreen;
+    for (const Figure &f : windowFiguresFrom(offscreenEnvironment, runs))
+        offscreen[f.name] = f;
+    for (int blocks : {128, 64})
+        addPacedFigures(figures, "tamrix-read", blocks, runs, [blocks] { return cliReadout(blocks); }, "<= 1.003",
+                        "<= 0.5");
+    Figure floor{QStringLiteral("floor: blocking read() of 132 kB paced, CPU share (%)"), {}, {}};
     for (int run = 0; run < runs; ++run)
-        idle.values.push_back(100 * bannerWaitCpuShare(30));
-    rows.push_back(idle);
-    rows.push_back({QStringLiteral("peak resident memory (MB)"), {peakRssMb()}, "<= 80 MB"});
-
-    printTable(rows);
+        floor.values.push_back(100 * floorCpuShare());
+    figures.push_back(floor);
+    printTable(figures, offscreen);
     return 0;
 }

@@ -1,0 +1,38 @@
+#pragma once
+// What the benchmarks share: the process's own costs, the figures a table is made of, and a
+// window's controls by name.
+
+#include <QString>
+#include <QWidget>
+
+#include <vector>
+
+// CPU time (user + system) of this process, or of its children that have been waited for.
+double cpuSeconds();
+double childrenCpuSeconds();
+// Largest resident set so far, and the resident set now, in MB.
+double peakRssMb();
+double residentMb();
+// File descriptors this process holds open.
+int openFdCount();
+
+// Bytes on the line in the block phase of a read-out of BLOCKS blocks, over 115200 baud 8N1.
+double wireSeconds(int blocks);
+
+// One line of a table: the values of several runs, summarised as median, min and max.
+struct Figure
+{
+    QString name;
+    std::vector<double> values;
+    QString target;
+
+    double median() const;
+    double min() const;
+    double max() const;
+};
+
+template <typename T>
+T *control(QWidget &window, const char *name)
+{
+    return window.findChild<T *>(QString::fromLatin1(name));
+}
