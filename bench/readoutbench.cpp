@@ -42,7 +42,8 @@ constexpr int kBannerWaitSeconds = 15;
 struct Readout
 {
     bool ok = false;
-    double blockWall = 0;  // first block request to the port closed
+    double blockWall = 0;  // first block request to the port closed, as the tool saw it
+    double linePhase = 0;  // first block request to DOWN_SUCCESS, as the line carried it
     double totalWall = 0;  // Open (or start) to the port closed
     double cpu = 0;
     std::vector<double> replyDelaysMs;
@@ -60,6 +61,7 @@ void takeReplyDelays(const VirtualReceiver &receiver, Readout *out)
 {
     for (qint64 us : receiver.replyDelaysUs())
         out->replyDelaysMs.push_back(us / 1000.0);
+    out->linePhase = receiver.blockPhaseUs() / 1e6;
 }
 
 double percentile(std::vector<double> values, double part)
@@ -104,8 +106,9 @@ Readout windowReadout(bool paced, int blocks)
     out.cpu = cpuSeconds() - cpuBefore;
     out.totalWall = end / 1e9;
     out.blockWall = (end - blockStart) / 1e9;
-    out.ok = blockStart >= 0 && log->toPlainText().contains(QLatin1String("Transfer succesfull!"));
     takeReplyDelays(receiver, &out);
+    out.ok = blockStart >= 0 && log->toPlainText().contains(QLatin1String("Transfer succesfull!"))
+        && (!paced || out.linePhase > 0);
     return out;
 }
 
@@ -139,15 +142,9 @@ Readout cliReadout(int blocks)
     QProcess cli;
     cli.setProgram(QStringLiteral(TAMRIX_READ));
     cli.setArguments({"--port", receiver.devicePath(), "--output", folder.path()});
-    QByteArray printed;
+    cli.setStandardOutputFile(QProcess::nullDevice());
     QElapsedTimer clock;
-    qint64 blockStart = -1;
     QEventLoop loop;
-    QObject::connect(&cli, &QProcess::readyReadStandardOutput, &loop, [&] {
-        printed += cli.readAllStandardOutput();
-        if (blockStart < 0 && printed.contains("REQUEST Block:"))
-            blockStart = clock.nsecsElapsed();
-    });
     QObject::connect(&cli, &QProcess::finished, &loop, &QEventLoop::quit);
     QTimer::singleShot(kReadoutLimitMs, &loop, &QEventLoop::quit);
 
@@ -160,9 +157,8 @@ Readout cliReadout(int blocks)
         return out;
     out.cpu = childrenCpuSeconds() - cpuBefore;
     out.totalWall = end / 1e9;
-    out.blockWall = (end - blockStart) / 1e9;
-    out.ok = blockStart >= 0 && cli.exitCode() == 0;
     takeReplyDelays(receiver, &out);
+    out.ok = cli.exitCode() == 0 && out.linePhase > 0;
     return out;
 }
 
@@ -214,7 +210,7 @@ void addPacedFigures(std::vector<Figure> &figures, const QString &who, int block
         const Readout r = readout();
         if (!r.ok)
             qFatal("%s read-out failed", qPrintable(prefix));
-        ratio.values.push_back(r.blockWall / wireSeconds(blocks));
+        ratio.values.push_back(r.linePhase / wireSeconds(blocks));
         delayMedian.values.push_back(percentile(r.replyDelaysMs, 0.5));
         delayMax.values.push_back(percentile(r.replyDelaysMs, 1.0));
         cpu.values.push_back(100 * r.cpu / r.totalWall);
@@ -296,7 +292,7 @@ int main(int argc, char *argv[])
         QApplication app(argc, argv);
         const Readout r = windowReadout(true, 128);
         std::printf("block phase %.3f s (wall / wire %.4f), CPU %.3f s over %.3f s (%.2f %%), reply delay median %.3f ms, max %.3f ms\n",
-                    r.blockWall, r.blockWall / wireSeconds(128), r.cpu, r.totalWall, 100 * r.cpu / r.totalWall,
+                    r.blockWall, r.linePhase / wireSeconds(128), r.cpu, r.totalWall, 100 * r.cpu / r.totalWall,
                     percentile(r.replyDelaysMs, 0.5), percentile(r.replyDelaysMs, 1.0));
         return r.ok ? 0 : 1;
     }

@@ -36,8 +36,8 @@ bool VirtualReceiver::start(const QStringList& args)
 
     const std::optional<QByteArray> line = startAndReadFirstLine(
         m_process, QStringLiteral(TAMRIX_VRECEIVER),
-        args + QStringList{QStringLiteral("--record"), filePath("received.bin"), QStringLiteral("--reply-delays"),
-                           filePath("reply-delays.txt")},
+        args + QStringList{QStringLiteral("--record"), filePath("received.bin"), QStringLiteral("--timings"),
+                           filePath("timings.txt")},
         StartTimeoutMs);
     if (!line || line->isEmpty()) {
         stop();
@@ -62,15 +62,15 @@ QByteArray VirtualReceiver::received() const
     return m_files ? readWholeFile(filePath("received.bin")) : QByteArray();
 }
 
-QVector<qint64> VirtualReceiver::replyDelaysUs() const
+QVector<qint64> VirtualReceiver::timings(const QByteArray& kind) const
 {
-    QVector<qint64> delays;
+    QVector<qint64> values;
     if (m_files) {
-        for (const QByteArray& line : readWholeFile(filePath("reply-delays.txt")).split('\n'))
-            if (!line.isEmpty())
-                delays.append(line.toLongLong());
+        for (const QByteArray& line : readWholeFile(filePath("timings.txt")).split('\n'))
+            if (line.startsWith(kind))
+                values.append(line.mid(kind.size()).toLongLong());
     }
-    return delays;
+    return values;
 }
 
 QString VirtualReceiver::stderrText() const

@@ -28,8 +28,10 @@ public:
 
     QString devicePath() const { return m_devicePath; }
     QByteArray received() const;
-    // Microseconds from each frame's last byte to the first byte of its answer.
-    QVector<qint64> replyDelaysUs() const;
+    // Microseconds from each frame's last byte to the first byte of its answer, and the block
+    // phase as the line saw it (paced; -1 before DOWN_SUCCESS).
+    QVector<qint64> replyDelaysUs() const { return timings("reply "); }
+    qint64 blockPhaseUs() const { return timings("block-phase ").value(0, -1); }
     QString stderrText() const;
 
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
@@ -39,6 +41,7 @@ public:
 
 private:
     QString filePath(const char* name) const;
+    QVector<qint64> timings(const QByteArray& kind) const;
 
     QProcess m_process;
     std::unique_ptr<QTemporaryDir> m_files;

@@ -239,6 +239,7 @@ void LoaderMachine::onCommand(const QByteArray& line, Reaction& r)
             return;
         }
         reportJunk(r);
+        r.firstFrameAsked = m_framesServed == 0;
         serveFrame(block, r);
     } else if (line.startsWith(FrameConfirm)) {
         if (!parseBlock(line.mid(FrameConfirm.size()), &block)) {
@@ -266,6 +267,7 @@ void LoaderMachine::onCommand(const QByteArray& line, Reaction& r)
     } else if (line == "DOWN_SUCCESS") {
         reportJunk(r);
         r.trace << where() + QStringLiteral(": DOWN_SUCCESS, session over");
+        r.downloadDone = true;
         m_state = State::Off;
     } else {
         m_junk += line + '\r';

@@ -55,6 +55,9 @@ struct Reaction
     QVector<Emission> send;
     QStringList trace;        // what happened, for --log
     QStringList complaints;   // unexpected input, always reported
+    // The ends of the block phase, for timing it as the box sees it.
+    bool firstFrameAsked = false;
+    bool downloadDone = false;
 };
 
 // The set-top box's boot loader as seen from the serial line. It does no

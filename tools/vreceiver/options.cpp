@@ -147,7 +147,7 @@ ParseResult parseReceiverOptions(const QStringList& arguments, ReceiverOptions* 
     add("hangup", "WHERE", "Close the line and exit: banner, handshake, frame:K:OFF or total.");
     add("faults-once", nullptr, "Faults only in the first session.");
     add("record", "FILE", "Append every byte received to FILE.");
-    add("reply-delays", "FILE", "Append to FILE, one line each, the microseconds from a frame's last byte to the first byte of the answer.");
+    add("timings", "FILE", "Append to FILE, in microseconds, \"reply N\" for the time from a frame's last byte to the first byte of the answer, and \"block-phase N\" for the line's time from the first block request to DOWN_SUCCESS.");
     add("log", nullptr, "Trace the sessions on stderr.");
 
     if (!parser.parse(arguments)) {
@@ -174,7 +174,7 @@ ParseResult parseReceiverOptions(const QStringList& arguments, ReceiverOptions* 
     if (in.isSet("bl-name"))
         o.loaderName = in.text("bl-name", QByteArray());
     o.recordFile = in.value("record");
-    o.replyDelaysFile = in.value("reply-delays");
+    o.timingsFile = in.value("timings");
     o.paced = in.isSet("paced");
     o.log = in.isSet("log");
 

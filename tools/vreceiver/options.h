@@ -15,7 +15,7 @@ struct ReceiverOptions
     QString writeImageFile;
     std::optional<QByteArray> loaderName;
     QString recordFile;
-    QString replyDelaysFile;
+    QString timingsFile;
     bool paced = false;
     bool log = false;
 };

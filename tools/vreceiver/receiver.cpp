@@ -28,19 +28,19 @@ Receiver::Receiver(const ReceiverOptions& options, const FlashImage& flash, PtyP
 bool Receiver::start(const ReceiverOptions& options, QString* error)
 {
     return (options.recordFile.isEmpty() || m_recorder.open(options.recordFile, error))
-        && (options.replyDelaysFile.isEmpty() || m_replyDelays.open(options.replyDelaysFile, error));
+        && (options.timingsFile.isEmpty() || m_timings.open(options.timingsFile, error));
 }
 
 void Receiver::onReceived(const QByteArray& bytes)
 {
     // How long the tool kept the loader waiting after a frame, as the box sees it.
     if (m_frameOutUs >= 0) {
-        m_replyDelays.append(QByteArray::number(nowUs() - m_frameOutUs) + '\n');
+        m_timings.append("reply " + QByteArray::number(nowUs() - m_frameOutUs) + '\n');
         m_frameOutUs = -1;
     }
     m_recorder.append(bytes);
     if (!m_paced) {
-        deliver(bytes);
+        deliver(bytes, nowUs());
         return;
     }
     // A pty hands over a whole command at once; on a real line the box only
@@ -54,27 +54,32 @@ void Receiver::onReceived(const QByteArray& bytes)
 void Receiver::deliverDue()
 {
     while (!m_inbox.empty() && m_inbox.front().dueUs <= nowUs() + TimerSlackUs) {
-        const QByteArray bytes = m_inbox.front().bytes;
+        const Arrival arrival = m_inbox.front();
         m_inbox.pop_front();
-        deliver(bytes);
+        deliver(arrival.bytes, std::min(arrival.dueUs, nowUs()));
     }
     if (!m_inbox.empty())
         m_inboxTimer.start(timerMsUntil(m_inbox.front().dueUs, nowUs()));
 }
 
-void Receiver::deliver(const QByteArray& bytes)
+void Receiver::deliver(const QByteArray& bytes, qint64 atUs)
 {
-    const Reaction r = m_loader.feed(bytes, nowUs() / 1000);
+    const Reaction r = m_loader.feed(bytes, atUs / 1000);
     for (const QString& line : r.complaints)
         say(line);
     if (m_log) {
         for (const QString& line : r.trace)
             say(line);
     }
+    // From the first bit of the first block request to the last of DOWN_SUCCESS.
+    if (r.firstFrameAsked)
+        m_blockPhaseStartUs = atUs - wireTimeUs(22);
+    if (r.downloadDone && m_blockPhaseStartUs >= 0)
+        m_timings.append("block-phase " + QByteArray::number(atUs - m_blockPhaseStartUs) + '\n');
     if (r.powerCycled)
         m_transmitter.clear();
     if (!r.send.isEmpty())
-        m_transmitter.send(r.send);
+        m_transmitter.send(r.send, nowUs() - atUs);
 }
 
 void Receiver::onHangUpDue()

@@ -36,7 +36,8 @@ private:
 
     void onReceived(const QByteArray& bytes);
     void deliverDue();
-    void deliver(const QByteArray& bytes);
+    // ATUS: when the box has the bytes; the receiver's own timer may wake after that.
+    void deliver(const QByteArray& bytes, qint64 atUs);
     void onHangUpDue();
     void onLost(const QString& why);
     void say(const QString& line) const;
@@ -46,8 +47,9 @@ private:
     LoaderMachine m_loader;
     Transmitter m_transmitter;
     Recorder m_recorder;
-    Recorder m_replyDelays;
-    qint64 m_frameOutUs = -1; // when the last frame was out, until its answer begins
+    Recorder m_timings;
+    qint64 m_frameOutUs = -1;        // when the last frame was out, until its answer begins
+    qint64 m_blockPhaseStartUs = -1; // when the first block request was in
     const bool m_paced;
     const bool m_log;
     QElapsedTimer m_clock;

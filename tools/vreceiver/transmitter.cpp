@@ -24,11 +24,11 @@ Transmitter::Transmitter(PtyPort& port, bool paced, QObject* parent)
     connect(&m_port, &PtyPort::drained, this, &Transmitter::onDrained);
 }
 
-void Transmitter::send(const QVector<Emission>& emissions)
+void Transmitter::send(const QVector<Emission>& emissions, qint64 lateUs)
 {
-    const qint64 now = nowUs();
+    const qint64 handedOverUs = nowUs() - lateUs;
     for (const Emission& e : emissions)
-        m_queue.push_back({e, now});
+        m_queue.push_back({e, handedOverUs});
     pump();
 }
 

@@ -20,7 +20,9 @@ class Transmitter : public QObject
 public:
     Transmitter(PtyPort& port, bool paced, QObject* parent = nullptr);
 
-    void send(const QVector<Emission>& emissions);
+    // The emissions count as handed over LATEUS ago: the box had them before the receiver's
+    // timer woke.
+    void send(const QVector<Emission>& emissions, qint64 lateUs);
     // Forget everything not yet on the line (the box lost power).
     void clear();
 
