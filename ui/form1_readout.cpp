@@ -5,6 +5,7 @@
 #include "dumpfile/dumpfolder.h"
 #include "ui/logview.h"
 #include "ui/portbox.h"
+#include "ui/refreshlimit.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -49,14 +50,19 @@ void Form1::connectSession()
     connect(&m_session, &ReadoutSession::logReplaced, Text1, &LogView::replaceText);
     connect(&m_session, &ReadoutSession::portOpened, this, [this] { setBusy(true); });
     connect(&m_session, &ReadoutSession::portClosed, this, [this] { setBusy(false); });
-    connect(&m_session, &ReadoutSession::progressChanged, this, [this](int done, int inAll) {
+    // Blocks from a fast line come faster than a screen shows them: the log and the bar are
+    // repainted at most 50 times a second then. At 115200 baud every block is painted.
+    auto *refresh = new RefreshLimit({Text1, ProgressBar1}, std::chrono::milliseconds(20), this);
+    connect(&m_session, &ReadoutSession::progressChanged, this, [this, refresh](int done, int inAll) {
+        refresh->aboutToChange();
         ProgressBar1->setEnabled(true);
         // The log box covers the bar's lower edge, and the bar's own immediate repaint then
         // never reaches the screen while the log scrolls; one queued update does, instead of
         // painting twice.
+        const bool held = refresh->holding();
         ProgressBar1->setUpdatesEnabled(false);
         ProgressBar1->setMaximum(inAll);
         ProgressBar1->setValue(done);
-        ProgressBar1->setUpdatesEnabled(true);
+        ProgressBar1->setUpdatesEnabled(!held);
     });
 }
