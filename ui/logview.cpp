@@ -1,5 +1,7 @@
 #include "ui/logview.h"
 
+#include "ui/logscrollbar.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -7,6 +9,7 @@
 LogView::LogView(QWidget *parent) : QPlainTextEdit(parent)
 {
     setTabChangesFocus(true);
+    setVerticalScrollBar(new LogScrollBar(this));
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
