@@ -273,6 +273,18 @@ std::vector<Figure> windowFiguresFrom(const QProcessEnvironment &environment, in
     return figures;
 }
 
+// Adds one run's values to the figures of the runs before, by name.
+void mergeRun(std::vector<Figure> &figures, const std::vector<Figure> &run)
+{
+    for (const Figure &f : run) {
+        auto same = std::find_if(figures.begin(), figures.end(), [&](const Figure &g) { return g.name == f.name; });
+        if (same == figures.end())
+            figures.push_back(f);
+        else
+            same->values.insert(same->values.end(), f.values.begin(), f.values.end());
+    }
+}
+
 void printTable(const std::vector<Figure> &figures, const std::map<QString, Figure> &offscreen)
 {
     std::printf("%-52s %9s %9s %9s %10s   %s\n", "measurement", "median", "min", "max", "offscreen", "target");
@@ -326,17 +338,20 @@ int main(int argc, char *argv[])
     const int runs = std::max(3, option("--runs"));
     QProcessEnvironment offscreenEnvironment = QProcessEnvironment::systemEnvironment();
     offscreenEnvironment.insert("QT_QPA_PLATFORM", "offscreen");
-    std::vector<Figure> figures = windowFiguresFrom(QProcessEnvironment::systemEnvironment(), runs);
+    // One run of everything at a time: the host's slow and fast moments fall on all columns alike.
+    std::vector<Figure> figures;
+    std::vector<Figure> offscreenFigures;
+    for (int run = 0; run < runs; ++run) {
+        std::vector<Figure> once = windowFiguresFrom(QProcessEnvironment::systemEnvironment(), 1);
+        for (int blocks : {128, 64})
+            addPacedFigures(once, "tamrix-read", blocks, 1, [blocks] { return cliReadout(blocks); }, "<= 1.003", "<= 0.5");
+        once.push_back({QStringLiteral("floor: blocking read() of 132 kB paced, CPU share (%)"), {100 * floorCpuShare()}, {}});
+        mergeRun(figures, once);
+        mergeRun(offscreenFigures, windowFiguresFrom(offscreenEnvironment, 1));
+    }
     std::map<QString, Figure> offscreen;
-    for (const Figure &f : windowFiguresFrom(offscreenEnvironment, runs))
+    for (const Figure &f : offscreenFigures)
         offscreen[f.name] = f;
-    for (int blocks : {128, 64})
-        addPacedFigures(figures, "tamrix-read", blocks, runs, [blocks] { return cliReadout(blocks); }, "<= 1.003",
-                        "<= 0.5");
-    Figure floor{QStringLiteral("floor: blocking read() of 132 kB paced, CPU share (%)"), {}, {}};
-    for (int run = 0; run < runs; ++run)
-        floor.values.push_back(100 * floorCpuShare());
-    figures.push_back(floor);
     printTable(figures, offscreen);
     return 0;
 }
