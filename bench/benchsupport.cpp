@@ -9,12 +9,6 @@
 
 namespace {
 
-double seconds(const rusage &usage)
-{
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
-        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 std::vector<double> sorted(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -22,20 +16,6 @@ std::vector<double> sorted(std::vector<double> values)
 }
 
 } // namespace
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return seconds(usage);
-}
-
-double childrenCpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return seconds(usage);
-}
 
 double peakRssMb()
 {

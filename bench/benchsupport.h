@@ -2,14 +2,13 @@
 // What the benchmarks share: the process's own costs, the figures a table is made of, and a
 // window's controls by name.
 
+#include "cputime.h"
+
 #include <QString>
 #include <QWidget>
 
 #include <vector>
 
-// CPU time (user + system) of this process, or of its children that have been waited for.
-double cpuSeconds();
-double childrenCpuSeconds();
 // Largest resident set so far, and the resident set now, in MB.
 double peakRssMb();
 double residentMb();

@@ -47,7 +47,7 @@ struct Readout
     double linePhase = 0;  // first block request to DOWN_SUCCESS, as the line carried it
     double totalWall = 0;  // Open (or start) to the port closed
     double cpu = 0;
-    std::vector<double> replyDelaysMs;
+    Figure replyDelaysMs;  // one value per frame
 };
 
 QStringList receiverArgs(bool paced, int blocks)
@@ -58,7 +58,7 @@ QStringList receiverArgs(bool paced, int blocks)
     return args;
 }
 
-void takeReplyDelays(const VirtualReceiver &receiver, Readout *out)
+void takeTimings(const VirtualReceiver &receiver, Readout *out)
 {
     // The receiver takes DOWN_SUCCESS in once its wire time is over, just after the tool closed
     // the port.
@@ -68,16 +68,8 @@ void takeReplyDelays(const VirtualReceiver &receiver, Readout *out)
         wait.exec();
     }
     for (qint64 us : receiver.replyDelaysUs())
-        out->replyDelaysMs.push_back(us / 1000.0);
+        out->replyDelaysMs.values.push_back(us / 1000.0);
     out->linePhase = receiver.blockPhaseUs() / 1e6;
-}
-
-double percentile(std::vector<double> values, double part)
-{
-    if (values.empty())
-        return -1;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, size_t(part * values.size()))];
 }
 
 Readout windowReadout(bool paced, int blocks)
@@ -114,7 +106,7 @@ Readout windowReadout(bool paced, int blocks)
     out.cpu = cpuSeconds() - cpuBefore;
     out.totalWall = end / 1e9;
     out.blockWall = (end - blockStart) / 1e9;
-    takeReplyDelays(receiver, &out);
+    takeTimings(receiver, &out);
     out.ok = blockStart >= 0 && log->toPlainText().contains(QLatin1String("Transfer succesfull!"))
         && (!paced || out.linePhase > 0);
     return out;
@@ -165,7 +157,7 @@ Readout cliReadout(int blocks)
         return out;
     out.cpu = childrenCpuSeconds() - cpuBefore;
     out.totalWall = end / 1e9;
-    takeReplyDelays(receiver, &out);
+    takeTimings(receiver, &out);
     out.ok = cli.exitCode() == 0 && out.linePhase > 0;
     return out;
 }
@@ -187,8 +179,7 @@ double floorCpuShare()
     settings.c_cc[VMIN] = 64;
     settings.c_cc[VTIME] = 0;
     tcsetattr(fd, TCSANOW, &settings);
-    rusage before{}, after{};
-    getrusage(RUSAGE_THREAD, &before);
+    const double cpuBefore = cpuSecondsOf(RUSAGE_THREAD);
     QElapsedTimer clock;
     clock.start();
     const char key = 0x1F;
@@ -198,10 +189,8 @@ double floorCpuShare()
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         got = n > 0 ? got + n : -1;
     }
-    getrusage(RUSAGE_THREAD, &after);
+    const double cpu = cpuSecondsOf(RUSAGE_THREAD) - cpuBefore;
     ::close(fd);
-    const double cpu = after.ru_utime.tv_sec - before.ru_utime.tv_sec + after.ru_stime.tv_sec - before.ru_stime.tv_sec
-        + (after.ru_utime.tv_usec - before.ru_utime.tv_usec + after.ru_stime.tv_usec - before.ru_stime.tv_usec) / 1e6;
     return got < 0 ? -1 : cpu / (clock.nsecsElapsed() / 1e9);
 }
 
@@ -219,8 +208,8 @@ void addPacedFigures(std::vector<Figure> &figures, const QString &who, int block
         if (!r.ok)
             qFatal("%s read-out failed", qPrintable(prefix));
         ratio.values.push_back(r.linePhase / wireSeconds(blocks));
-        delayMedian.values.push_back(percentile(r.replyDelaysMs, 0.5));
-        delayMax.values.push_back(percentile(r.replyDelaysMs, 1.0));
+        delayMedian.values.push_back(r.replyDelaysMs.median());
+        delayMax.values.push_back(r.replyDelaysMs.max());
         cpu.values.push_back(100 * r.cpu / r.totalWall);
     }
     figures.insert(figures.end(), {ratio, delayMedian, delayMax, cpu});
@@ -318,7 +307,7 @@ int main(int argc, char *argv[])
         std::printf("block phase %.3f s (%.3f ms a block, wall / wire %.4f), CPU %.3f s over %.3f s (%.2f %%), "
                     "reply delay median %.3f ms, max %.3f ms, context switches %ld\n",
                     r.blockWall, 1000 * r.blockWall / 128, r.linePhase / wireSeconds(128), r.cpu, r.totalWall,
-                    100 * r.cpu / r.totalWall, percentile(r.replyDelaysMs, 0.5), percentile(r.replyDelaysMs, 1.0),
+                    100 * r.cpu / r.totalWall, r.replyDelaysMs.median(), r.replyDelaysMs.max(),
                     after.ru_nvcsw + after.ru_nivcsw - before.ru_nvcsw - before.ru_nivcsw);
         return r.ok ? 0 : 1;
     }

@@ -3,6 +3,7 @@
 // what a front end is told.
 
 #include "enginetranscript.h"
+#include "support/cputime.h"
 #include "support/virtualreceiver.h"
 
 #include "dumpfile/dumpfolder.h"
@@ -17,7 +18,6 @@
 
 #include <optional>
 
-#include <sys/resource.h>
 
 inline constexpr int kReadoutLimitMs = 60000;
 
@@ -34,14 +34,6 @@ inline QByteArray afterKeying(const QByteArray &received)
     if (kdata < 1 || received.left(kdata).count('\x1F') != kdata)
         return "BAD KEYING: " + received.left(64).toHex();
     return received.mid(kdata);
-}
-
-// CPU time this process has used, user and system.
-inline double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 inline QString incompleteLine(const QString &partPath, int blocks, int of = 128)
