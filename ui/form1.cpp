@@ -3,6 +3,7 @@
 #include "dumpfile/dumpfolder.h"
 
 #include "ui/appicon.h"
+#include "ui/captionfit.h"
 #include "ui/linklabel.h"
 #include "ui/logview.h"
 #include "ui/portbox.h"
@@ -42,31 +43,6 @@ QFont dialogFont()
     // which a read-out changes twenty times a second.
     font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
-}
-
-// The layout was drawn for a narrow dialog font. Where the platform's is wider, it is
-// condensed just enough for every caption to fit its box, instead of cutting captions off.
-void condenseToFit(QWidget *window)
-{
-    QList<QPair<QString, qreal>> captions;  // text and the room it has
-    for (const QLabel *label : window->findChildren<QLabel *>())
-        captions.append({label->text(), qreal(label->width())});
-    for (const QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
-        const int decoration = qobject_cast<const QPushButton *>(button)
-            ? 8 : button->style()->pixelMetric(QStyle::PM_IndicatorWidth) + button->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing) + 2;
-        captions.append({button->text(), qreal(button->width() - decoration)});
-    }
-    QFont font = window->font();
-    for (int stretch = 100; stretch >= 60; stretch -= 2) {
-        font.setStretch(stretch);
-        const QFontMetricsF metrics(font);
-        const bool fits = std::all_of(captions.cbegin(), captions.cend(), [&](const auto &caption) {
-            return metrics.horizontalAdvance(caption.first) <= caption.second;
-        });
-        if (fits)
-            break;
-    }
-    window->setFont(font);
 }
 
 template <typename Widget, typename... Args>
