@@ -1,11 +1,9 @@
 #pragma once
-// What the benchmarks share: the process's own costs, the figures a table is made of, and a
-// window's controls by name.
+// What the benchmarks share: the process's own costs and the figures a table is made of.
 
 #include "cputime.h"
 
 #include <QString>
-#include <QWidget>
 
 #include <vector>
 
@@ -29,9 +27,3 @@ struct Figure
     double min() const;
     double max() const;
 };
-
-template <typename T>
-T *control(QWidget &window, const char *name)
-{
-    return window.findChild<T *>(QString::fromLatin1(name));
-}

@@ -9,6 +9,7 @@
 //        tamrix-bench --window N   (used by the table) the window's figures as raw lines
 
 #include "benchsupport.h"
+#include "formprobe.h"
 #include "virtualreceiver.h"
 #include "ui/form1.h"
 #include "ui/logview.h"
@@ -81,9 +82,9 @@ Readout windowReadout(bool paced, int blocks)
     QTemporaryDir folder;
     Form1 form;
     form.show();
-    control<QLineEdit>(form, "Text2")->setText(folder.path() + '/');
-    control<QComboBox>(form, "cmbCom")->setEditText(receiver.devicePath());
-    auto *log = control<LogView>(form, "Text1");
+    child<QLineEdit>(form, "Text2")->setText(folder.path() + '/');
+    child<QComboBox>(form, "cmbCom")->setEditText(receiver.devicePath());
+    auto *log = child<LogView>(form, "Text1");
 
     QElapsedTimer clock;
     QEventLoop loop;
@@ -100,7 +101,7 @@ Readout windowReadout(bool paced, int blocks)
 
     const double cpuBefore = cpuSeconds();
     clock.start();
-    control<QPushButton>(form, "Command1")->click();
+    child<QPushButton>(form, "Command1")->click();
     loop.exec();
     const qint64 end = clock.nsecsElapsed();
     out.cpu = cpuSeconds() - cpuBefore;
@@ -119,8 +120,8 @@ double windowBannerWaitCpuShare()
         return -1;
     Form1 form;
     form.show();
-    control<QComboBox>(form, "cmbCom")->setEditText(receiver.devicePath());
-    control<QPushButton>(form, "Command1")->click();
+    child<QComboBox>(form, "cmbCom")->setEditText(receiver.devicePath());
+    child<QPushButton>(form, "Command1")->click();
     QEventLoop loop;
     const double cpuBefore = cpuSeconds();
     QElapsedTimer clock;
@@ -128,7 +129,7 @@ double windowBannerWaitCpuShare()
     QTimer::singleShot(kBannerWaitSeconds * 1000, &loop, &QEventLoop::quit);
     loop.exec();
     const double share = (cpuSeconds() - cpuBefore) / (clock.nsecsElapsed() / 1e9);
-    control<QPushButton>(form, "Command2")->click();
+    child<QPushButton>(form, "Command2")->click();
     return share;
 }
 

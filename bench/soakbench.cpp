@@ -6,6 +6,7 @@
 // Usage: tamrix-soak [--readouts N] [--seed S]   (bench/soak builds and runs it)
 
 #include "benchsupport.h"
+#include "formprobe.h"
 #include "virtualreceiver.h"
 #include "ui/form1.h"
 #include "ui/logview.h"
@@ -72,10 +73,10 @@ Outcome readOnce(Form1 &form, const QString &folder, Fault fault, QRandomGenerat
         qFatal("the virtual receiver did not start: %s", qPrintable(receiver.stderrText()));
     QFile::remove(folder + "/BLdump.bin");
     QFile::remove(folder + "/BLdump.bin.part");
-    control<QComboBox>(form, "cmbCom")->setEditText(receiver.devicePath());
+    child<QComboBox>(form, "cmbCom")->setEditText(receiver.devicePath());
 
-    auto *log = control<LogView>(form, "Text1");
-    auto *close = control<QPushButton>(form, "Command2");
+    auto *log = child<LogView>(form, "Text1");
+    auto *close = child<QPushButton>(form, "Command2");
     const QString closeAt = QStringLiteral("REQUEST Block: %1").arg(1920 + block);
     QEventLoop loop;
     QObject context;
@@ -89,7 +90,7 @@ Outcome readOnce(Form1 &form, const QString &folder, Fault fault, QRandomGenerat
             loop.quit();
     });
     QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-    control<QPushButton>(form, "Command1")->click();
+    child<QPushButton>(form, "Command1")->click();
     loop.exec();
 
     Outcome outcome;
@@ -117,7 +118,7 @@ int main(int argc, char *argv[])
     QTemporaryDir folder;
     Form1 form;
     form.show();
-    control<QLineEdit>(form, "Text2")->setText(folder.path() + '/');
+    child<QLineEdit>(form, "Text2")->setText(folder.path() + '/');
     QCoreApplication::processEvents();
     const int fdsBefore = openFdCount();
 
