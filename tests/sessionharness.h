@@ -21,6 +21,11 @@
 
 inline constexpr int kReadoutLimitMs = 60000;
 
+// The window's block settings as it starts: those of a 128 kB loader.
+inline const LoaderFamily kWindowBlocks = familyOfSize(128);
+
+inline QByteArray completeWindowWire() { return completeWire(kWindowBlocks.startBlock, kWindowBlocks.blockCount); }
+
 inline QByteArray readFile(const QString &path)
 {
     QFile file(path);
@@ -62,7 +67,7 @@ struct SessionRun
     {
         end.reset();
         const PortChoice port{receiver.devicePath(), receiver.devicePath()};
-        return session.start({port, 1920, 128, header, outputFolder, {}}) == OpenOutcome::Opened;
+        return session.start({port, kWindowBlocks.startBlock, kWindowBlocks.blockCount, header, outputFolder, {}}) == OpenOutcome::Opened;
     }
     // Runs the event loop as the programs do, without the sleeps of QTest::qWait between passes.
     bool waitForEnd()

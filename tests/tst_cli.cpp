@@ -62,14 +62,14 @@ void TestCli::optionsAndConsoleText()
     ReadCommandLine c = parse({"--port", "3", "--size", "64", "--header", "--wait", "5"});
     QCOMPARE(int(c.action), int(ReadCommandLine::Action::Read));
     QCOMPARE(c.options.settings.port.label, QStringLiteral("COM 3"));
-    QCOMPARE(c.options.settings.startBlock, qint16(1984));
-    QCOMPARE(c.options.settings.blockCount, qint16(64));
+    QCOMPARE(c.options.settings.startBlock, familyOfSize(64).startBlock);
+    QCOMPARE(c.options.settings.blockCount, familyOfSize(64).blockCount);
     QVERIFY(c.options.settings.headerOption);
     QCOMPARE(c.options.settings.outputFolder, QStringLiteral("/here"));
     QCOMPARE(*c.options.waitSeconds, 5);
     c = parse({"--port", "/dev/ttyUSB0", "--output", "/dumps"});
     QCOMPARE(c.options.settings.port.device, QStringLiteral("/dev/ttyUSB0"));
-    QCOMPARE(c.options.settings.blockCount, qint16(128));
+    QCOMPARE(c.options.settings.blockCount, familyOfSize(128).blockCount);
     QCOMPARE(c.options.settings.outputFolder, QStringLiteral("/dumps"));
     QVERIFY(!c.options.waitSeconds);
     for (const QStringList &bad : {QStringList{}, {"--port"}, {"--port", "x", "--size", "32"}, {"--port", "x", "--wait", "0"},
@@ -100,14 +100,12 @@ void TestCli::completeReadoutsInEveryLayout_data()
     QTest::addColumn<QByteArray>("fileHeader");
     const QByteArray t128 = "KAON0008B9FFFFFFFFFFFF0000000000t";
     QTest::newRow("plain 128 kB") << QStringList{"--version", "6.0.2.1"} << QStringList{"--port", "PTY"} << "BLdump.bin" << QByteArray();
-    QTest::newRow("plain 64 kB, paced") << QStringList{"--version", "2.0.4 ", "--paced"} << QStringList{"--port", "PTY", "--size", "64", "--output", "out"}
+    // The banner comes within --wait; the read-out after it takes longer.
+    QTest::newRow("plain 64 kB, paced") << QStringList{"--version", "2.0.4 ", "--paced"}
+                                        << QStringList{"--port", "PTY", "--size", "64", "--output", "out", "--wait", "3"}
                                         << "out/BLdump.bin" << QByteArray();
     QTest::newRow("named from the first frame") << QStringList{"--bl-name", "61234"} << QStringList{"--port", "PTY", "--header"}
                                                 << "BL_61234_conv.bin" << t128 + "BL_61234x";
-    QTest::newRow("named from a 7-character version") << QStringList{} << QStringList{"--port", "PTY", "--header"}
-                                                      << "BL_6021_conv.bin" << t128 + "BL_6021_x";
-    QTest::newRow("named from a 5-character version") << QStringList{"--version", "5.1.3 "} << QStringList{"--port", "PTY", "--header"}
-                                                      << "BL_513_conv.bin" << t128 + "BL_513x";
 }
 
 void TestCli::completeReadoutsInEveryLayout()

@@ -55,6 +55,7 @@ void TestDumpFile::namesAndHeaders_data()
     QTest::newRow("64 kB") << true << 64 << QByteArray("2.0.4") << QByteArray("BL61234") << "BL_204_conv.bin" << t64 + "BL_204x";
     QTest::newRow("64 kB, 8 characters") << true << 64 << QByteArray("2.0.4.1\r") << other << "BL_204_conv.bin" << t64 + "BL_204x";
     QTest::newRow("64 kB, short version") << true << 64 << QByteArray("2.1") << other << "BL_21_conv.bin" << t64 + "BL_21_x";
+    QTest::newRow("blank after 7 characters") << true << 128 << QByteArray("6.0.2.1 ") << other << "BL_6021_conv.bin" << t128 + "BL_6021_x";
     QTest::newRow("usual banner: CR after 7 characters") << true << 128 << QByteArray("6.0.2.1\r") << other << "BL_6021_conv.bin" << t128 + "BL_6021_x";
 }
 
@@ -118,6 +119,7 @@ void TestDumpFile::layoutsOnDisk()
         QCOMPARE(QFileInfo(path).size(), 200000);                // the older dump stays until the end
         QVERIFY(writer.append(data.mid(1024)));
         QVERIFY(writer.commit());
+        QVERIFY(!writer.isOpen());  // closed before it is renamed: Windows renames no open file
         QVERIFY(!writer.close());  // nothing unfinished left behind
         QVERIFY(!QFile::exists(part));
         QFile file(path);

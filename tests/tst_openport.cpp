@@ -225,6 +225,8 @@ void TestOpenPort::theWindowShowsAFailedAndAGoodReadout()
     QCOMPARE(lampColor(w.form), 255);
     QCOMPARE(bar->value(), 128);
     QCOMPARE(bar->maximum(), 128);
+    // However fast the blocks came, log and bar are painted again once they stop.
+    QTRY_VERIFY(child<LogView>(w.form, "Text1")->updatesEnabled() && bar->updatesEnabled());
     QFile dump(dir.filePath("BLdump.bin")), image(dir.filePath("image.bin"));
     QVERIFY(dump.open(QIODevice::ReadOnly) && image.open(QIODevice::ReadOnly));
     QCOMPARE(dump.readAll(), image.readAll());

@@ -4,6 +4,7 @@
 #include "sessionharness.h"
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 
 using Reason = EndReason;
 
@@ -30,31 +31,19 @@ void TestSession::completeReadoutsInEveryLayout_data()
 
     const QByteArray t128 = "KAON0008B9FFFFFFFFFFFF0000000000t";
     const QString v6021 = "6.0.2.1\r\r\nBL size:  128 kB\r\n";
-    const QStringList plain{"--version", "6.0.2.1"};
-    QTest::newRow("plain 128 kB") << plain << false << 128 << "BLdump.bin" << QByteArray() << v6021;
+    QTest::newRow("plain 128 kB") << QStringList{"--version", "6.0.2.1"} << false << 128 << "BLdump.bin" << QByteArray() << v6021;
     QTest::newRow("plain 64 kB, folder without trailing separator") << QStringList{"--version", "2.0.4 "} << false << 64
         << "BLdump.bin" << QByteArray() << "2.0.4\r\nBL size:  64 kB\r\n";
     QTest::newRow("named from the first block") << QStringList{"--bl-name", "61234"} << true << 128
         << "BL_61234_conv.bin" << t128 + "BL_61234x" << v6021;
-    QTest::newRow("named from a 7-character version") << plain << true << 128 << "BL_6021_conv.bin" << t128 + "BL_6021_x" << v6021;
-    QTest::newRow("named from a 5-character version") << QStringList{"--version", "5.1.3 "} << true << 128
-        << "BL_513_conv.bin" << t128 + "BL_513x" << "5.1.3\r\nBL size:  128 kB\r\n";
     QTest::newRow("named 64 kB") << QStringList{"--version", "2.0.4 ", "--reqdata"} << true << 64
         << "BL_204_conv.bin" << QByteArray("KAON0008B9FFFFFFFFFFFF0000000000LBL_204x") << "2.0.4\r\nBL size:  64 kB\r\n";
     // Name bytes that a file name cannot hold stay inside the folder; the header keeps them.
-    QTest::newRow("name with parent folders") << QStringList{"--bl-name", "../.."} << true << 128
-        << "BL_.._.._conv.bin" << t128 + "BL_../..x" << v6021;
-    QTest::newRow("name with an absolute path") << QStringList{"--bl-name", "/etc/"} << true << 128
-        << "BL__etc__conv.bin" << t128 + "BL_/etc/x" << v6021;
-    QTest::newRow("name with NUL and control bytes") << QStringList{"--bl-name", "\\x00\\x01\\x1f\\x7f|"} << true << 128
-        << "BL_______conv.bin" << t128 + QByteArray("BL_\0\x01\x1f\x7f|x", 9) << v6021;
+    QTest::newRow("name with parent folders") << QStringList{"--bl-name", "../\\x00/"} << true << 128
+        << "BL_..____conv.bin" << t128 + QByteArray("BL_../\0/x", 9) << v6021;
     // What comes before the banner does not disturb the read-out.
     QTest::newRow("binary noise") << QStringList{"--binary-noise", "65536"} << false << 128 << "BLdump.bin" << QByteArray() << v6021;
     QTest::newRow("a megabyte of boot output") << QStringList{"--noise", "1048576"} << false << 128 << "BLdump.bin" << QByteArray() << v6021;
-    // Without " Version " the version is read from position 9 and not recognised: the
-    // window's 128 blocks from 1920 are read.
-    QTest::newRow("MICOM without Version") << QStringList{"--no-version", "--banner", "MICOM boot 6.0.2.1\\r\\n"} << false << 128
-        << "BLdump.bin" << QByteArray() << "ot 6.0.2\r\nBL size:  0 kB\r\n";
 }
 
 void TestSession::completeReadoutsInEveryLayout()
@@ -141,6 +130,8 @@ void TestSession::failedReadoutsLeaveAnIncompleteDump()
         QFile older(r.path());
         QVERIFY(older.open(QIODevice::WriteOnly) && older.write(good) == good.size());
     }
+    QElapsedTimer clock;
+    clock.start();
     QVERIFY(r.start(args));
     if (args.contains("--silent") && stopAt.isEmpty()) {
         QTRY_VERIFY(r.receiver.received().contains('\x1F'));
@@ -156,6 +147,10 @@ void TestSession::failedReadoutsLeaveAnIncompleteDump()
     QCOMPARE(int(r.end->reason), reason);
     if (const int stall = args.indexOf("--stall"); stall >= 0 && reason == int(Reason::Stalled))
         QCOMPARE(r.end->got, args.at(stall + 1).section(':', 1).toInt());
+    // The stall limit is 10 s without a byte, looked at once a second; the blocks before it
+    // take a second at most.
+    if (reason == int(Reason::Stalled))
+        QVERIFY2(clock.elapsed() >= 10000 && clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
     if (blocks == -2)
         blocks = r.progress;
 
@@ -168,7 +163,7 @@ void TestSession::failedReadoutsLeaveAnIncompleteDump()
     if (reason != int(Reason::DumpFileError))
         QCOMPARE(r.dump(), good);
     // Nothing was confirmed that should not have been.
-    const QByteArray complete = completeWire(1920, 128);
+    const QByteArray complete = completeWindowWire();
     if (r.receiver.received().contains("KDATA")) {
         const QByteArray wire = afterKeying(r.receiver.received());
         QVERIFY(wire != complete && complete.startsWith(wire));
@@ -210,7 +205,7 @@ void TestSession::aFailedBlockKeepsPortAndDumpOpenUntilStop()
     QCOMPARE(r.end->reason, Reason::Complete);
     QVERIFY(r.log.startsWith("sending request... Turn now your receiver on.\r\nBL version: "));
     QVERIFY(!r.log.contains("CRC Error"));
-    QCOMPARE(afterKeying(r.receiver.received().mid(firstSession)), completeWire(1920, 128));
+    QCOMPARE(afterKeying(r.receiver.received().mid(firstSession)), completeWindowWire());
     QCOMPARE(r.dump(), r.image());
     QCOMPARE(r.files(), (QStringList{"BLdump.bin", "image.bin"}));
 }

@@ -25,10 +25,9 @@ void require(bool holds, const char *rule)
 
 void SessionCheck::run(const SessionInput &input)
 {
-    const qint16 startBlock = input.window64 ? 1984 : 1920;
-    const qint16 blockCount = input.window64 ? 64 : 128;
-    m_engine.setRequest(startBlock, blockCount);
-    m_progressMax = blockCount;
+    const LoaderFamily window = familyOfSize(input.window64 ? 64 : 128);
+    m_engine.setRequest(window.startBlock, window.blockCount);
+    m_progressMax = window.blockCount;
     apply(m_engine.start(input.headerOption, DumpTemplates{}));
 
     for (qsizetype i = 0; i < input.reads.size(); ++i) {
