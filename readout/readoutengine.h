@@ -48,8 +48,6 @@ public:
 
     qint16 StartBlock() const { return m_startBlock; }
     qint16 BlockCount() const { return m_blockCount; }
-    QByteArray LoaderVersion() const { return m_loaderVersion; }
-    qint16 LoaderSizeKb() const { return m_loaderSizeKb; }
 
 private:
     void identify(ReadoutActions &out);

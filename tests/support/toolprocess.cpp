@@ -45,12 +45,6 @@ std::optional<QByteArray> startAndReadFirstLine(QProcess& process, const QString
     return process.readLine().trimmed();
 }
 
-bool waitForProcessExit(QProcess& process, int timeoutMs)
-{
-    waitFor(process, timeoutMs, [] { return false; });
-    return process.state() == QProcess::NotRunning;
-}
-
 void endProcess(QProcess& process)
 {
     if (process.state() == QProcess::NotRunning)

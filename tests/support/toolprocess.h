@@ -14,8 +14,5 @@ class QProcess;
 std::optional<QByteArray> startAndReadFirstLine(QProcess& process, const QString& program,
                                                 const QStringList& arguments, int timeoutMs);
 
-// Waits the same way for the process to exit; false on timeout.
-bool waitForProcessExit(QProcess& process, int timeoutMs);
-
 // Ends the process: SIGTERM, then SIGKILL if it does not go within a few seconds.
 void endProcess(QProcess& process);

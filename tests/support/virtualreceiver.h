@@ -34,10 +34,6 @@ public:
     qint64 blockPhaseUs() const { return timings("block-phase ").value(0, -1); }
     QString stderrText() const;
 
-    bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
-    // For --hangup faults, after which the receiver exits by itself.
-    bool waitForExit(int timeoutMs = 10000);
-    int exitCode() const { return m_process.exitCode(); }
 
 private:
     QString filePath(const char* name) const;
@@ -59,14 +55,10 @@ public:
     PortHolder& operator=(const PortHolder&) = delete;
 
     // True once the other process has the port open. False if it could not
-    // open it; errorText() then has its message.
+    // open it, with its message as a warning.
     bool hold(const QString& device);
     void release();
 
-    bool isHolding() const { return m_process.state() != QProcess::NotRunning; }
-    QString errorText() const { return m_error; }
-
 private:
     QProcess m_process;
-    QString m_error;
 };

@@ -29,6 +29,8 @@ bool parseBlock(const QByteArray& digits, int* block)
     return true;
 }
 
+} // namespace
+
 quint8 byteSum(const QByteArray& bytes)
 {
     quint8 sum = 0;
@@ -36,8 +38,6 @@ quint8 byteSum(const QByteArray& bytes)
         sum = quint8(sum + quint8(c));
     return sum;
 }
-
-} // namespace
 
 LoaderMachine::LoaderMachine(LoaderConfig config, const FlashImage& flash)
     : m_config(std::move(config))

@@ -63,6 +63,10 @@ struct Reaction
 // The set-top box's boot loader as seen from the serial line. It does no
 // I/O: it is fed the bytes the tool sent, with the time they count as
 // received, and answers with what to send back and when.
+// The loader's block and total check: the 8-bit sum of the bytes. The receiver keeps its own,
+// apart from Tamrix's, so that a fault in Tamrix's cannot agree with itself.
+quint8 byteSum(const QByteArray& bytes);
+
 class LoaderMachine
 {
 public:
