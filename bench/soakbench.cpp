@@ -8,6 +8,7 @@
 #include "benchsupport.h"
 #include "formprobe.h"
 #include "virtualreceiver.h"
+#include "readout/loaderbanner.h"
 #include "ui/form1.h"
 #include "ui/logview.h"
 
@@ -50,7 +51,8 @@ struct Outcome
 
 Outcome readOnce(Form1 &form, const QString &folder, Fault fault, QRandomGenerator &random)
 {
-    const int block = random.bounded(128);
+    const LoaderFamily loader = familyOfSize(128);  // "6.0.2.1"
+    const int block = random.bounded(loader.blockCount);
     QStringList args{"--version", "6.0.2.1", "--write-image", folder + "/image.bin"};
     switch (fault) {
     case Fault::BadBlock:
@@ -77,7 +79,7 @@ Outcome readOnce(Form1 &form, const QString &folder, Fault fault, QRandomGenerat
 
     auto *log = child<LogView>(form, "Text1");
     auto *close = child<QPushButton>(form, "Command2");
-    const QString closeAt = QStringLiteral("REQUEST Block: %1").arg(1920 + block);
+    const QString closeAt = QStringLiteral("REQUEST Block: %1").arg(loader.startBlock + block);
     QEventLoop loop;
     QObject context;
     // The user's part: Close at a chosen block, or after a failed block, which leaves the port

@@ -128,13 +128,13 @@ void TestForm1::aWiderFontIsCondensedToFit()
 {
     // Captions sized for a narrower font than the platform's.
     QWidget window;
-    auto *label = new QLabel(QStringLiteral("Number of Blocks"), &window);
-    auto *button = new QPushButton(QStringLiteral("Directory"), &window);
-    auto *option = new QCheckBox(QStringLiteral("BL 128 kB"), &window);
-    for (QWidget *c : {static_cast<QWidget *>(label), static_cast<QWidget *>(button), static_cast<QWidget *>(option)})
+    const QList<QWidget *> captions{new QLabel(QStringLiteral("Number of Blocks"), &window),
+                                    new QPushButton(QStringLiteral("Directory"), &window),
+                                    new QCheckBox(QStringLiteral("BL 128 kB"), &window)};
+    for (QWidget *c : captions)
         c->resize(captionWidth(c) * 4 / 5, 20);
     condenseToFit(&window);
-    for (QWidget *c : {static_cast<QWidget *>(label), static_cast<QWidget *>(button), static_cast<QWidget *>(option)})
+    for (QWidget *c : captions)
         QVERIFY2(captionWidth(c) <= c->width(), qPrintable(QString::number(captionWidth(c)) + " > " + QString::number(c->width())));
 }
 
