@@ -57,16 +57,6 @@ QList<QWidget *> controls(Form1 &w)
 
 QRect onWindow(Form1 &w, const QWidget *c) { return {c->mapTo(&w, QPoint()), c->size()}; }
 
-// The width a control's caption needs: push buttons keep a few pixels of their face free.
-int captionWidth(const QWidget *c)
-{
-    if (auto *button = qobject_cast<const QPushButton *>(c))
-        return button->fontMetrics().horizontalAdvance(button->text()) + 8;
-    if (qobject_cast<const QAbstractButton *>(c) || qobject_cast<const QLabel *>(c))
-        return c->sizeHint().width();
-    return 0;
-}
-
 } // namespace
 
 void TestForm1::startsAsDesigned()

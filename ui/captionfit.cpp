@@ -4,26 +4,26 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 
-// Each control is asked what it needs for its caption, as it lays it out. A push button's
-// own hint has a minimum width far beyond the design's small buttons; its text needs a few
-// pixels of face on either side.
 bool captionsFit(const QWidget *window)
 {
-    for (const QWidget *control : window->findChildren<QWidget *>()) {
-        int needed = 0;
-        if (auto *button = qobject_cast<const QPushButton *>(control))
-            needed = button->fontMetrics().horizontalAdvance(button->text()) + 8;
-        else if (qobject_cast<const QAbstractButton *>(control) || qobject_cast<const QLabel *>(control))
-            needed = control->sizeHint().width();
-        if (needed > control->width())
-            return false;
-    }
-    return true;
+    const QList<QWidget *> controls = window->findChildren<QWidget *>();
+    return std::all_of(controls.cbegin(), controls.cend(), [](const QWidget *c) { return captionWidth(c) <= c->width(); });
 }
 
 } // namespace
+
+int captionWidth(const QWidget *control)
+{
+    if (auto *button = qobject_cast<const QPushButton *>(control))
+        return button->fontMetrics().horizontalAdvance(button->text()) + 8;
+    if (qobject_cast<const QAbstractButton *>(control) || qobject_cast<const QLabel *>(control))
+        return control->sizeHint().width();
+    return 0;
+}
 
 void condenseToFit(QWidget *window)
 {

@@ -4,4 +4,9 @@
 
 class QWidget;
 
+// The width a control needs for its caption, as it lays it out; 0 for a control without one.
+// A push button's own hint has a minimum width far beyond the design's small buttons: its text
+// needs a few pixels of face on either side.
+int captionWidth(const QWidget *control);
+
 void condenseToFit(QWidget *window);
