@@ -34,6 +34,16 @@ void ConsoleLog::error(const QString &line)
     writeLine(m_err, line);
 }
 
+void ConsoleLog::warn(const QString &line)
+{
+    // A warning starts a line of its own, also after a log line left open.
+    if (!m_openLine.isEmpty())
+        writeLine(m_out, std::exchange(m_openLine, QString()));
+    log(line);
+    if (!m_outOnTerminal)
+        error(line.trimmed());
+}
+
 void ConsoleLog::progress(int blocksDone, int blocksInAll)
 {
     if (!m_progressBar || blocksDone <= 0)

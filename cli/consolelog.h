@@ -17,6 +17,8 @@ public:
     void log(const QString &message);
     // A line of its own on standard error.
     void error(const QString &line);
+    // A line of the log that also belongs on standard error, unless both are one terminal.
+    void warn(const QString &line);
     void progress(int blocksDone, int blocksInAll);
     // Writes out a line still open and clears the progress bar.
     void finish();

@@ -9,6 +9,7 @@ ReadCommand::ReadCommand(const ReadOptions &options, ConsoleLog &console, QObjec
 {
     connect(&m_session, &ReadoutSession::logAppended, this, [this](const QString &text) { m_console.log(text); });
     connect(&m_session, &ReadoutSession::logReplaced, this, [this](const QString &text) { m_console.log(text); });
+    connect(&m_session, &ReadoutSession::warning, this, [this](const QString &line) { m_console.warn(line); });
     connect(&m_session, &ReadoutSession::incompleteDumpLeft, this, [this](const QString &line) { m_console.error(line.trimmed()); });
     connect(&m_session, &ReadoutSession::progressChanged, this,
             [this](int done, int inAll) { m_console.progress(done, inAll); });
@@ -27,9 +28,14 @@ bool ReadCommand::start()
         m_exitStatus = kExitUsage;
         return false;
     }
-    const OpenOutcome outcome = m_session.start(m_options.settings);
-    if (outcome != OpenOutcome::Opened) {
-        const OpenFailureReport report = describeOpenFailure(outcome, m_options.settings.port);
+    const StartOutcome outcome = m_session.start(m_options.settings);
+    if (!outcome.refusal.isEmpty()) {
+        m_console.error("tamrix-read: " + outcome.refusal);
+        m_exitStatus = kExitUsage;
+        return false;
+    }
+    if (!outcome.started()) {
+        const OpenFailureReport report = describeOpenFailure(outcome.port, m_options.settings.port);
         m_console.error(report.boxPrompt.isEmpty() ? report.logLine.trimmed() : report.boxPrompt);
         m_exitStatus = kExitPortNotOpened;
         return false;

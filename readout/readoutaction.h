@@ -23,6 +23,7 @@ struct ReadoutAction
         WriteDump,      // bytes: block data
         End,            // end: the read-out is over; log its words, then close port and dump
                         // file, except after a failed block, which leaves both open
+        Warning,        // text: a line about something that looks wrong; the read-out goes on
     };
 
     Kind kind;

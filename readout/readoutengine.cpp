@@ -8,6 +8,7 @@ namespace {
 
 void send(ReadoutActions &out, const QByteArray &bytes) { out.push_back({Kind::Send, bytes}); }
 void log(ReadoutActions &out, const QString &text) { out.push_back({Kind::AppendLog, {}, text}); }
+void warn(ReadoutActions &out, const QString &text) { out.push_back({Kind::Warning, {}, text}); }
 void order(ReadoutActions &out, Kind kind, int value = 0) { out.push_back({kind, {}, {}, value}); }
 
 const QString kLineEnd = QStringLiteral("\r\n");
@@ -92,6 +93,9 @@ void ReadoutEngine::identify(ReadoutActions &out)
     log(out, "BL version: " + wire::toLogText(m_loaderVersion) + kLineEnd);
     // The number keeps the blank of its sign position: "BL size:  128 kB".
     log(out, QStringLiteral("BL size:  %1 kB").arg(m_loaderSizeKb) + kLineEnd);
+    if (family.sizeKb == 0)
+        warn(out, QStringLiteral("Warning: the loader was not recognised, so the size comes from the size option: "
+                                 "blocks %1 to %2.").arg(m_startBlock).arg(int(m_startBlock) + m_blockCount - 1) + kLineEnd);
     awaitText(State::FlashEnd, {wire::kFlashEnd});
 }
 
@@ -161,7 +165,7 @@ void ReadoutEngine::takeFrame(ReadoutActions &out)
     if (m_blockIndex == 0) {
         const DumpPlan plan = planDump({m_headerOption, m_loaderSizeKb, m_loaderVersion, m_rxBytes.left(7), m_templates});
         if (!plan.note.isEmpty())
-            log(out, plan.note);
+            warn(out, plan.note);
         out.push_back({Kind::OpenDump, plan.header, plan.fileName});
     }
     // The data goes to the file before the check, so a failed block is in the dump too.

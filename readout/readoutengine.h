@@ -1,7 +1,7 @@
 #pragma once
 // The read-out's protocol, without any I/O.
 //
-// The window feeds it each chunk the port delivers (one chunk is one read of the port) and
+// Its session feeds it each chunk the port delivers (one chunk is one read of the port) and
 // carries out the actions it returns. The engine owns no port, no timer and no file, so every
 // wait, every split of a token and every fault can be driven from a test.
 
@@ -46,6 +46,8 @@ public:
     // total; 1 while it reads text, which it looks at as it comes.
     int bytesAwaited() const { return awaitsBinary() ? expectedBytes() - int(m_rxBytes.size()) : 1; }
 
+    // Blocks whose sums were checked and matched.
+    int blocksChecked() const { return m_blockIndex; }
     qint16 StartBlock() const { return m_startBlock; }
     qint16 BlockCount() const { return m_blockCount; }
 

@@ -18,23 +18,36 @@ ReadoutSession::ReadoutSession(QObject *parent) : QObject(parent)
     });
 }
 
-OpenOutcome ReadoutSession::start(const ReadoutSettings &settings)
+StartOutcome ReadoutSession::start(const ReadoutSettings &settings)
 {
+    // A plain dump's name is known now, so a read-out already writing it is found before the
+    // box is woken. A named dump is claimed at its first block, when its name is known.
+    if (!settings.headerOption) {
+        const QString path = pathInFolder(settings.outputFolder, kPlainDumpName);
+        if (m_dumpFile.claim(path) == DumpWriter::Claim::InUse)
+            return {OpenOutcome::Opened, dumpInUseText(path)};
+    }
     const OpenOutcome outcome = MSComm1.open(settings.port.device);
-    if (outcome != OpenOutcome::Opened)
-        return outcome;
+    if (outcome != OpenOutcome::Opened) {
+        m_dumpFile.close();
+        return {outcome, {}};
+    }
     m_settings = settings;
     m_running = true;
+    m_lastEnd = {};
+    m_totalMatched = false;
     m_engine.setRequest(settings.startBlock, settings.blockCount);
     setProgress(0, settings.blockCount);
     emit portOpened();
     carryOut(m_engine.start(settings.headerOption, settings.templates));
-    return outcome;
+    return {};
 }
 
 void ReadoutSession::stop()
 {
     const bool wasRunning = m_running;
+    if (wasRunning)
+        m_lastEnd = ReadoutEnd::stopped();
     closePort();
     if (wasRunning) {
         m_running = false;
@@ -44,10 +57,10 @@ void ReadoutSession::stop()
 
 void ReadoutSession::carryOut(const ReadoutActions &actions)
 {
-    // The loader is kept waiting for as long as its answer takes to leave, so the line comes
-    // first: the dump file and the view follow, in the order the engine gave them.
+    // In the engine's order: a block is in the dump file before the confirmation that follows
+    // it leaves. Only the log and the progress wait until the batch's bytes are out, as the
+    // loader is kept waiting for as long as its answer takes.
     using Kind = ReadoutAction::Kind;
-    ReadoutActions afterwards;
     for (const ReadoutAction &action : actions) {
         // A closed port ends the read-out: whatever was still to be done is dropped.
         if (!MSComm1.isOpen())
@@ -65,26 +78,35 @@ void ReadoutSession::carryOut(const ReadoutActions &actions)
         case Kind::KeyingOff:
             Timer1.stop();
             break;
-        case Kind::End:
-            record(std::exchange(afterwards, {}));
-            if (MSComm1.isOpen())
-                end(action.end);
+        case Kind::OpenDump:
+            openDump(action.text, action.bytes);
             break;
-        default:
-            afterwards.push_back(action);
+        case Kind::WriteDump:
+            writeDump(action.bytes);
+            break;
+        case Kind::End:
+            end(action.end);
+            break;
+        case Kind::AppendLog:
+        case Kind::ReplaceLog:
+        case Kind::ProgressMax:
+        case Kind::ProgressValue:
+        case Kind::Warning:
+            m_pending.push_back(action);
             break;
         }
     }
-    record(afterwards);
+    showPending();
     watchForStall();
     if (MSComm1.isOpen())
         MSComm1.setWakeThreshold(m_engine.bytesAwaited());
 }
 
-void ReadoutSession::record(const ReadoutActions &actions)
+void ReadoutSession::showPending()
 {
     using Kind = ReadoutAction::Kind;
-    for (const ReadoutAction &action : actions) {
+    const ReadoutActions pending = std::exchange(m_pending, {});
+    for (const ReadoutAction &action : pending) {
         if (!MSComm1.isOpen())
             break;
         switch (action.kind) {
@@ -94,17 +116,14 @@ void ReadoutSession::record(const ReadoutActions &actions)
         case Kind::ReplaceLog:
             emit logReplaced(action.text);
             break;
+        case Kind::Warning:
+            emit warning(action.text);
+            break;
         case Kind::ProgressMax:
             setProgress(m_progressValue, action.value);
             break;
         case Kind::ProgressValue:
             setProgress(action.value, m_progressMax);
-            break;
-        case Kind::OpenDump:
-            openDump(action.text, action.bytes);
-            break;
-        case Kind::WriteDump:
-            writeDump(action.bytes);
             break;
         default:
             break;
@@ -142,19 +161,24 @@ ReadoutEnd ReadoutSession::dumpFileError() const
 
 void ReadoutSession::end(ReadoutEnd end)
 {
+    // What the batch had to show before its end comes first.
+    showPending();
     emit logAppended(endLogText(end));
     if (end.reason == EndReason::Complete && m_dumpFile.isOpen()) {
+        m_totalMatched = true;
         // Only now, with every sum checked, does the dump take its name.
         if (m_dumpFile.commit()) {
-            emit logAppended(QStringLiteral("Saved %1 (%2 bytes, SHA-256 %3)\r\n")
-                                 .arg(shownPath(m_dumpFile.path()))
-                                 .arg(m_dumpFile.size())
-                                 .arg(QString::fromLatin1(m_dumpFile.sha256().toHex())));
+            emit logAppended(savedText(m_dumpFile));
+            if (const QString earlier = earlierDumpText(m_dumpFile); !earlier.isEmpty())
+                emit logAppended(earlier);
+            if (const QString warning = uniformDataWarning(m_dumpFile); !warning.isEmpty())
+                emit this->warning(warning);
         } else {
             end = dumpFileError();
             emit logAppended(endLogText(end));
         }
     }
+    m_lastEnd = end;
     // A failed block leaves port and dump file open until the user closes them.
     if (end.reason != EndReason::BlockSumWrong)
         closePort();
@@ -168,17 +192,29 @@ void ReadoutSession::closePort()
     // Whatever the read-out waited for, it is over: nothing more goes to the loader.
     m_engine.stop();
     m_stallTimer.stop();
+    m_pending.clear();
     if (!MSComm1.isOpen())
         return;
     MSComm1.close();
     const bool unfinished = m_dumpFile.close();
     emit logAppended(QStringLiteral("Serial port closed.\r\n"));
     if (unfinished)
-        emit incompleteDumpLeft(QStringLiteral("Dump incomplete: %1 holds %2 of %3 blocks\r\n")
-                                    .arg(shownPath(m_dumpFile.partPath()))
-                                    .arg(m_dumpFile.dataSize() / wire::kBlockDataSize)
-                                    .arg(m_engine.BlockCount()));
+        emit incompleteDumpLeft(incompleteDumpText(m_dumpFile.partPath(), tally()));
     emit portClosed();
+}
+
+BlockTally ReadoutSession::tally() const
+{
+    BlockTally tally;
+    tally.checked = m_engine.blocksChecked();
+    tally.count = m_engine.BlockCount();
+    if (m_lastEnd.reason == EndReason::BlockSumWrong)
+        tally.failedBlock = m_engine.StartBlock() + tally.checked;
+    if (m_totalMatched)
+        tally.total = BlockTally::Total::Matched;
+    else if (m_lastEnd.reason == EndReason::TotalSumWrong)
+        tally.total = BlockTally::Total::Wrong;
+    return tally;
 }
 
 void ReadoutSession::onDataArrived()

@@ -5,6 +5,7 @@
 
 #include "dumpfile/dumpname.h"
 #include "dumpfile/dumpwriter.h"
+#include "session/dumpreport.h"
 #include "readout/readoutengine.h"
 #include "serial/portchoice.h"
 #include "serial/serialline.h"
@@ -25,6 +26,13 @@ struct ReadoutSettings
     DumpTemplates templates;
 };
 
+struct StartOutcome
+{
+    OpenOutcome port = OpenOutcome::Opened;  // how opening the port went
+    QString refusal;  // why the read-out was refused before the port was tried, in words
+    bool started() const { return refusal.isEmpty() && port == OpenOutcome::Opened; }
+};
+
 class ReadoutSession : public QObject
 {
     Q_OBJECT
@@ -35,9 +43,9 @@ public:
 
     explicit ReadoutSession(QObject *parent = nullptr);
 
-    // Opens the port and starts keying the loader awake. On anything but Opened nothing is
-    // open, nothing was sent, and the front end tells the user why.
-    OpenOutcome start(const ReadoutSettings &settings);
+    // Claims a plain dump's name, opens the port and starts keying the loader awake. Unless it
+    // started, nothing is open, nothing was sent, and the front end tells the user why.
+    StartOutcome start(const ReadoutSettings &settings);
     // Closes port and dump file, as Close does; logs "Serial port closed." if the port was open.
     // A read-out still running ends as Stopped.
     void stop();
@@ -45,12 +53,13 @@ public:
     bool isPortOpen() const { return MSComm1.isOpen(); }
     bool isDumpFileOpen() const { return m_dumpFile.isOpen(); }
     bool isKeying() const { return Timer1.isActive(); }
-    const ReadoutEngine &engine() const { return m_engine; }
     QString outputFileName() const { return m_outputFileName; }
 
 signals:
     void logAppended(const QString &text);
     void logReplaced(const QString &text);
+    // A line about something that looks wrong although the read-out goes on.
+    void warning(const QString &line);
     void progressChanged(int blocksDone, int blocksInAll);
     void portOpened();
     void portClosed();
@@ -62,8 +71,9 @@ signals:
 
 private:
     void carryOut(const ReadoutActions &actions);
-    // What carryOut() leaves until the loader's bytes are out: dump file, log and progress.
-    void record(const ReadoutActions &actions);
+    // What carryOut() leaves until the loader's bytes are out: log and progress.
+    void showPending();
+    BlockTally tally() const;
     void setProgress(int value, int maximum);
     void openDump(const QString &fileName, const QByteArray &header);
     void writeDump(const QByteArray &data);
@@ -82,6 +92,9 @@ private:
     ReadoutEngine m_engine;
     DumpWriter m_dumpFile;
     ReadoutSettings m_settings;
+    ReadoutActions m_pending;  // log and progress of the batch being carried out
+    ReadoutEnd m_lastEnd;      // how the last read-out ended, for what its unfinished dump holds
+    bool m_totalMatched = false;
     QString m_outputFileName; // the last named dump, kept between read-outs
     int m_progressValue = 0;
     int m_progressMax = 0;

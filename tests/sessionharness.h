@@ -9,6 +9,7 @@
 #include "dumpfile/dumpfolder.h"
 #include "session/readoutsession.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -41,9 +42,16 @@ inline QByteArray afterKeying(const QByteArray &received)
     return received.mid(kdata);
 }
 
-inline QString incompleteLine(const QString &partPath, int blocks, int of = 128)
+// The line after a read-out that left an unfinished dump; `holds` says what it holds.
+inline QString incompleteLine(const QString &partPath, const QString &holds)
 {
-    return QStringLiteral("Dump incomplete: %1 holds %2 of %3 blocks\r\n").arg(shownPath(partPath)).arg(blocks).arg(of);
+    return "Dump incomplete: " + shownPath(partPath) + " holds " + holds + "\r\n";
+}
+
+inline QString savedLine(const QString &path, const QByteArray &dump)
+{
+    return QStringLiteral("Saved %1 (%2 bytes, SHA-256 %3)\r\n").arg(shownPath(path)).arg(dump.size())
+        .arg(QString::fromLatin1(QCryptographicHash::hash(dump, QCryptographicHash::Sha256).toHex()));
 }
 
 struct SessionRun
@@ -52,6 +60,9 @@ struct SessionRun
     {
         QObject::connect(&session, &ReadoutSession::logAppended, [this](const QString &text) { log += text; });
         QObject::connect(&session, &ReadoutSession::incompleteDumpLeft, [this](const QString &text) { log += text; });
+        QObject::connect(&session, &ReadoutSession::warning, [this](const QString &text) {
+            log += (log.isEmpty() || log.endsWith('\n') ? QString() : QStringLiteral("\r\n")) + text;
+        });
         QObject::connect(&session, &ReadoutSession::logReplaced, [this](const QString &text) { log = text; });
         QObject::connect(&session, &ReadoutSession::progressChanged, [this](int done, int) { progress = done; });
         QObject::connect(&session, &ReadoutSession::ended, [this](const ReadoutEnd &e) {
@@ -63,11 +74,12 @@ struct SessionRun
     {
         return receiver.start(receiverArgs + QStringList{"--write-image", folder.filePath("image.bin")}) && open(header);
     }
-    bool open(bool header = false)
+    bool open(bool header = false) { return startSession(header).started(); }
+    StartOutcome startSession(bool header)
     {
         end.reset();
         const PortChoice port{receiver.devicePath(), receiver.devicePath()};
-        return session.start({port, kWindowBlocks.startBlock, kWindowBlocks.blockCount, header, outputFolder, {}}) == OpenOutcome::Opened;
+        return session.start({port, kWindowBlocks.startBlock, kWindowBlocks.blockCount, header, outputFolder, {}});
     }
     // Runs the event loop as the programs do, without the sleeps of QTest::qWait between passes.
     bool waitForEnd()

@@ -4,8 +4,8 @@
 
 #include "cli/consolelog.h"
 #include "cli/readoptions.h"
+#include "dumpfile/dumpwriter.h"
 
-#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QProcess>
 
@@ -52,6 +52,7 @@ private slots:
     void completeReadoutsInEveryLayout();
     void eachFailureHasItsStatus_data();
     void eachFailureHasItsStatus();
+    void aDumpIsWrittenByOneReadoutAtATime();
     void anInterruptClosesPortAndDump_data();
     void anInterruptClosesPortAndDump();
 };
@@ -123,10 +124,8 @@ void TestCli::completeReadoutsInEveryLayout()
     QCOMPARE(dump, fileHeader + r.image());
     QCOMPARE(r.err(), QString());  // not a terminal: no progress bar, nothing else
     const int blocks = r.image().size() / 1024;
-    QString log = blockLog(2048 - blocks, blocks) + "Transfer succesfull!\r\n"
-        + QStringLiteral("Saved %1 (%2 bytes, SHA-256 %3)\r\nSerial port closed.\r\n")
-              .arg(shownPath(r.folder.filePath(fileName))).arg(dump.size())
-              .arg(QString::fromLatin1(QCryptographicHash::hash(dump, QCryptographicHash::Sha256).toHex()));
+    QString log = blockLog(2048 - blocks, blocks) + "Transfer succesfull!\r\n" + savedLine(r.folder.filePath(fileName), dump)
+        + "Serial port closed.\r\n";
     QVERIFY2(r.out().startsWith("sending request... Turn now your receiver on.\nBL version: "), qPrintable(r.out()));
     QVERIFY(r.out().endsWith(log.replace("\r\n", "\n")));
 }
@@ -137,14 +136,19 @@ void TestCli::eachFailureHasItsStatus_data()
     QTest::addColumn<QStringList>("cliArgs");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("outEnd");
-    QTest::addColumn<QString>("err");  // "PART n" for the line about the unfinished dump
+    QTest::addColumn<QString>("err");  // "PART n:holds" for the line about the unfinished dump of n blocks
     const QStringList port{"--port", "PTY"};
     QTest::newRow("bad block") << QStringList{"--bad-block", "1"} << port << 1
-        << "REQUEST Block: 1921      CRC Error while receiving BLOCK: 1921Serial port closed.\n" << "PART 2";
-    QTest::newRow("bad total") << QStringList{"--bad-total"} << port << 1 << "Serial port closed.\n" << "PART 128";
+        << "REQUEST Block: 1921      CRC Error while receiving BLOCK: 1921Serial port closed.\n"
+        << "PART 2:1 of 128 checked blocks and the failed block 1921";
+    QTest::newRow("bad total") << QStringList{"--bad-total"} << port << 1 << "Serial port closed.\n"
+        << "PART 128:all 128 blocks, but the total sum did not match";
     QTest::newRow("stall") << QStringList{"--stall", "2:500"} << port << 1
-        << "Timeout while receiving BLOCK: 1922 (no data for 10 s, 500 of 1032 bytes)\nSerial port closed.\n" << "PART 2";
-    QTest::newRow("hang-up") << QStringList{"--hangup", "frame:3:517"} << port << 1 << "Serial port closed.\n" << "PART 3";
+        << "Timeout while receiving BLOCK: 1922 (no data for 10 s, 500 of 1032 bytes)\nSerial port closed.\n" << "PART 2:2 of 128 checked blocks";
+    QTest::newRow("hang-up") << QStringList{"--hangup", "frame:3:517"} << port << 1 << "Serial port closed.\n" << "PART 3:3 of 128 checked blocks";
+    // A warning is a log line, and goes to standard error too.
+    QTest::newRow("unrecognised loader") << QStringList{"--version", "4.1.0.0", "--size", "128"} << port << 0 << "Serial port closed.\n"
+        << "Warning: the loader was not recognised, so the size comes from the size option: blocks 1920 to 2047.\n";
     QTest::newRow("no banner within --wait") << QStringList{"--silent"} << QStringList{"--port", "PTY", "--wait", "1"} << 1
         << "on.\nSerial port closed.\n" << "tamrix-read: no banner from the receiver after 1 s\n";
     QTest::newRow("bad usage") << QStringList{"--none"} << QStringList{"--port", "x", "--size", "32"} << 2 << ""
@@ -169,12 +173,38 @@ void TestCli::eachFailureHasItsStatus()
     QVERIFY2(outEnd.isEmpty() ? r.out().isEmpty() : r.out().endsWith(outEnd), qPrintable(r.out()));
     const QString part = r.folder.filePath("BLdump.bin.part");
     if (err.startsWith("PART ")) {
-        const int blocks = err.mid(5).toInt();
-        err = QStringLiteral("Dump incomplete: %1 holds %2 of 128 blocks\n").arg(shownPath(part)).arg(blocks);
+        const int blocks = err.mid(5).section(':', 0, 0).toInt();
+        err = incompleteLine(part, err.section(':', 1)).replace("\r\n", "\n");
         QCOMPARE(readFile(part), r.image().left(blocks * 1024));
     }
     QVERIFY2(status == 2 ? r.err().startsWith(err) : r.err() == err, qPrintable(r.err()));
-    QVERIFY(!QFile::exists(r.folder.filePath("BLdump.bin")));
+    QCOMPARE(QFile::exists(r.folder.filePath("BLdump.bin")), status == 0);
+}
+
+void TestCli::aDumpIsWrittenByOneReadoutAtATime()
+{
+    // Another program holds the claim on the dump: refused before anything reaches the box.
+    CliRun refused;
+    DumpWriter other;
+    QCOMPARE(int(other.claim(refused.folder.filePath("BLdump.bin"))), int(DumpWriter::Claim::Held));
+    QVERIFY(refused.start({}, {"--port", "PTY"}));
+    QVERIFY(refused.finish());
+    QCOMPARE(refused.process.exitCode(), 2);
+    QCOMPARE(refused.err(), "tamrix-read: Another read-out is writing " + shownPath(refused.folder.filePath("BLdump.bin")) + ".\n");
+    QTest::qWait(400);
+    QCOMPARE(refused.receiver.received(), QByteArray());
+
+    // A read-out that was killed holds nothing: the next one goes ahead.
+    CliRun killed;
+    QVERIFY(killed.start({"--silent"}, {"--port", "PTY"}));
+    QTRY_VERIFY(killed.receiver.received().contains('\x1F'));
+    killed.process.kill();
+    QVERIFY(killed.process.waitForFinished());
+    CliRun next;
+    QVERIFY(next.start({}, {"--port", "PTY", "--output", killed.folder.path()}));
+    QVERIFY(next.finish());
+    QCOMPARE(next.process.exitCode(), 0);
+    QCOMPARE(readFile(killed.folder.filePath("BLdump.bin")), next.image());
 }
 
 void TestCli::anInterruptClosesPortAndDump_data()

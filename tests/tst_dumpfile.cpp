@@ -3,10 +3,12 @@
 #include "dumpfile/dumpfolder.h"
 #include "dumpfile/dumpname.h"
 #include "dumpfile/dumpwriter.h"
+#include "dumpfile/earlierdump.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,6 +19,12 @@ namespace {
 DumpPlan plan(bool header, int sizeKb, const QByteArray &version, const QByteArray &frame = QByteArray(7, 'z'))
 {
     return planDump({header, sizeKb, version, frame, {}});
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("MISSING");
 }
 
 } // namespace
@@ -31,6 +39,7 @@ private slots:
     void noRuleFallsBackToThePlainDump();
     void hostileNameBytesStayInTheFolder();
     void layoutsOnDisk();
+    void noDumpIsLost();
     void writerReportsWhatGoesWrong();
     void outputFolderRules();
 };
@@ -106,17 +115,14 @@ void TestDumpFile::layoutsOnDisk()
                           Case{plan(true, 128, "5.1.3"), 40}, Case{plan(true, 64, "2.0.4"), 40}}) {
         const QString path = dir.filePath(c.plan.fileName);
         const QString part = path + ".part";
-        // An older dump of that name, and a longer unfinished one.
-        for (const QString &old : {path, part}) {
-            QFile file(old);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray(200000, 'o'));
-        }
+        // A longer unfinished dump from before.
+        QFile stale(part);
+        QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write(QByteArray(200000, 'o')) > 0);
+        stale.close();
         DumpWriter writer;
         QVERIFY(writer.open(path, c.plan.header));
         QVERIFY(writer.append(data.left(1024)));
         QCOMPARE(QFileInfo(part).size(), c.headerSize + 1024);  // on disk before close
-        QCOMPARE(QFileInfo(path).size(), 200000);                // the older dump stays until the end
         QVERIFY(writer.append(data.mid(1024)));
         QVERIFY(writer.commit());
         QVERIFY(!writer.isOpen());  // closed before it is renamed: Windows renames no open file
@@ -127,9 +133,50 @@ void TestDumpFile::layoutsOnDisk()
         const QByteArray content = file.readAll();
         QCOMPARE(content, c.plan.header + data);
         QCOMPARE(writer.size(), content.size());
-        QCOMPARE(writer.dataSize(), data.size());
         QCOMPARE(writer.sha256(), QCryptographicHash::hash(content, QCryptographicHash::Sha256));
+        QCOMPARE(writer.uniformDataByte(), std::optional<quint8>('d'));
     }
+}
+
+void TestDumpFile::noDumpIsLost()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("BLdump.bin");
+    const auto write = [&](const QByteArray &data) {
+        DumpWriter writer;
+        const bool ok = writer.open(path, {}) && writer.append(data) && writer.commit();
+        writer.close();
+        return std::make_pair(ok, writer.earlier() == DumpWriter::Earlier::Kept ? writer.keptPath() : QString());
+    };
+    QVERIFY(write("first").first);
+    // Different bytes under the name: the earlier file moves to the first free numbered name.
+    QCOMPARE(write("second"), std::make_pair(true, dir.filePath("BLdump.1.bin")));
+    QCOMPARE(write("third"), std::make_pair(true, dir.filePath("BLdump.2.bin")));
+    QCOMPARE(write("third"), std::make_pair(true, QString()));  // identical: nothing to keep
+    QCOMPARE(readAll(path), QByteArray("third"));
+    QCOMPARE(readAll(dir.filePath("BLdump.1.bin")), QByteArray("first"));
+    QCOMPARE(readAll(dir.filePath("BLdump.2.bin")), QByteArray("second"));
+    QCOMPARE(numberedPath("/d/BL_61234_conv.bin", 3), QStringLiteral("/d/BL_61234_conv.3.bin"));
+    QCOMPARE(numberedPath("/d/dump", 1), QStringLiteral("/d/dump.1"));
+
+    // Each dump has its checksum file, and sha256sum agrees with every one of them.
+    QProcess check;
+    check.setWorkingDirectory(dir.path());
+    check.start("sha256sum", {"-c", "BLdump.bin.sha256", "BLdump.1.bin.sha256", "BLdump.2.bin.sha256"});
+    QVERIFY(check.waitForFinished());
+    QCOMPARE(check.readAllStandardOutput(), QByteArray("BLdump.bin: OK\nBLdump.1.bin: OK\nBLdump.2.bin: OK\n"));
+    QCOMPARE(check.exitCode(), 0);
+
+    // One claim on a name at a time; closing gives it up. No data is uniform here.
+    DumpWriter first, second;
+    QVERIFY(first.open(path, {}));
+    QVERIFY(first.append(QByteArray(1024, 'a') + 'b'));
+    QVERIFY(!first.uniformDataByte());
+    QCOMPARE(int(second.claim(path)), int(DumpWriter::Claim::InUse));
+    QVERIFY(!second.open(path, {}));
+    QCOMPARE(second.errorString(), QStringLiteral("another read-out is writing it"));
+    QVERIFY(first.close());
+    QVERIFY(second.open(path, {}));
 }
 
 void TestDumpFile::writerReportsWhatGoesWrong()

@@ -1,6 +1,8 @@
 // The window around a read-out: opening and closing the port against real pseudo-terminals, the
 // busy and idle states, the lamp, the message boxes, and what it shows of a whole read-out.
 
+#include "dumpfile/dumpfolder.h"
+#include "dumpfile/dumpwriter.h"
 #include "formprobe.h"
 #include "support/virtualreceiver.h"
 
@@ -147,6 +149,7 @@ void TestOpenPort::aFolderThatCannotTakeTheDumpIsRefusedAtOpen_data()
     QTest::newRow("missing folder") << "missing" << "it does not exist";
     QTest::newRow("read-only folder") << "read-only" << "";
     QTest::newRow("empty text: the program's folder") << "empty" << "";
+    QTest::newRow("another read-out writes the dump") << "claimed" << "";
 }
 
 void TestOpenPort::aFolderThatCannotTakeTheDumpIsRefusedAtOpen()
@@ -166,6 +169,9 @@ void TestOpenPort::aFolderThatCannotTakeTheDumpIsRefusedAtOpen()
     } else if (kind == "empty") {
         folder.clear();
     }
+    DumpWriter other;
+    if (kind == "claimed")
+        QVERIFY(QDir().mkdir(folder) && other.claim(folder + "/BLdump.bin") == DumpWriter::Claim::Held);
     VirtualReceiver box;
     QVERIFY(box.start({"--silent"}));
     Window w;
@@ -181,8 +187,10 @@ void TestOpenPort::aFolderThatCannotTakeTheDumpIsRefusedAtOpen()
         return;
     }
     QCOMPARE(w.boxes.size(), 1);
-    QVERIFY2(w.boxes[0].prompt.startsWith("Cannot save the dump in " + folder + ": " + reason), qPrintable(w.boxes[0].prompt));
-    QVERIFY(w.boxes[0].title.contains(folder));
+    const QString expected = kind == "claimed" ? "Another read-out is writing " + shownPath(folder + "/BLdump.bin") + '.'
+                                               : "Cannot save the dump in " + folder + ": " + reason;
+    QVERIFY2(w.boxes[0].prompt.startsWith(expected), qPrintable(w.boxes[0].prompt));
+    QVERIFY(w.boxes[0].title.contains(kind == "claimed" ? "in use" : folder));
     QVERIFY(!w.form.isPortOpen());
     QCOMPARE(controlStates(w.form), kIdle);
     QCOMPARE(logText(w.form), log);
@@ -209,7 +217,7 @@ void TestOpenPort::theWindowShowsAFailedAndAGoodReadout()
     QCOMPARE(bar->value(), 1);
     clickClose(w.form);
     QVERIFY(logText(w.form).endsWith("REQUEST Block: 1921      CRC Error while receiving BLOCK: 1921Serial port closed.\n"
-                                     "Dump incomplete: " + dir.filePath("BLdump.bin.part") + " holds 2 of 128 blocks\n"));
+                                     "Dump incomplete: " + dir.filePath("BLdump.bin.part") + " holds 1 of 128 checked blocks and the failed block 1921\n"));
     QCOMPARE(controlStates(w.form), kIdle);
     QCOMPARE(lampColor(w.form), 255);
 

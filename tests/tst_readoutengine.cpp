@@ -57,7 +57,7 @@ QByteArray binaryRead(const QStringList &words, int *sum)
 QString event(const ReadoutAction &a, const QByteArray &read)
 {
     using Kind = ReadoutAction::Kind;
-    static const QStringList names{"send", "log", "log=", "max", "value", "keying on", "keying off", "discard", "open", "write", "end"};
+    static const QStringList names{"send", "log", "log=", "max", "value", "keying on", "keying off", "discard", "open", "write", "end", "warn"};
     static const QStringList ends{"complete", "block sum wrong", "total sum wrong", "stalled", "too many bytes",
                                   "line lost", "dump file error", "stopped"};
     QStringList words{names[int(a.kind)]};

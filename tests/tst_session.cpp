@@ -3,8 +3,8 @@
 
 #include "sessionharness.h"
 
-#include <QCryptographicHash>
 #include <QElapsedTimer>
+#include <QProcess>
 
 using Reason = EndReason;
 
@@ -18,6 +18,7 @@ private slots:
     void failedReadoutsLeaveAnIncompleteDump_data();
     void failedReadoutsLeaveAnIncompleteDump();
     void aFailedBlockKeepsPortAndDumpOpenUntilStop();
+    void readoutsNeverTakeEachOthersDump();
 };
 
 void TestSession::completeReadoutsInEveryLayout_data()
@@ -43,6 +44,8 @@ void TestSession::completeReadoutsInEveryLayout_data()
         << "BL_..____conv.bin" << t128 + QByteArray("BL_../\0/x", 9) << v6021;
     // What comes before the banner does not disturb the read-out.
     QTest::newRow("binary noise") << QStringList{"--binary-noise", "65536"} << false << 128 << "BLdump.bin" << QByteArray() << v6021;
+    QTest::newRow("unrecognised loader") << QStringList{"--version", "4.1.0.0", "--size", "128"} << false << 128 << "BLdump.bin"
+        << QByteArray() << "4.1.0.0\r\r\nBL size:  0 kB\r\nWarning: the loader was not recognised, so the size comes from the size option: blocks 1920 to 2047.\r\n";
     QTest::newRow("a megabyte of boot output") << QStringList{"--noise", "1048576"} << false << 128 << "BLdump.bin" << QByteArray() << v6021;
 }
 
@@ -58,8 +61,10 @@ void TestSession::completeReadoutsInEveryLayout()
     SessionRun r;
     if (QString(QTest::currentDataTag()).contains("without trailing separator"))
         r.outputFolder.chop(1);
-    // An older dump of the same name is replaced, an unfinished one from before is gone.
+    // An older dump of the same name is kept under a numbered name, an unfinished one from
+    // before is gone.
     QFile(r.path(fileName)).open(QIODevice::WriteOnly);
+    const QString kept = fileName.chopped(4) + ".1.bin";
     QFile stale(r.path(fileName + ".part"));
     QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write(QByteArray(300000, 's')) > 0);
     stale.close();
@@ -71,12 +76,11 @@ void TestSession::completeReadoutsInEveryLayout()
     const QByteArray dump = r.dump(fileName);
     QCOMPARE(dump, fileHeader + r.image());
     QCOMPARE(r.image().size(), blocks * 1024);
-    QCOMPARE(r.files(), (QStringList{fileName, "image.bin"}));
+    QCOMPARE(r.dump(kept), QByteArray());
+    QCOMPARE(r.files(), (QStringList{kept, kept + ".sha256", fileName, fileName + ".sha256", "image.bin"}));
     const int start = 2048 - blocks;
     QCOMPARE(afterKeying(r.receiver.received()), completeWire(start, blocks));
-    const QString saved = QStringLiteral("Saved %1 (%2 bytes, SHA-256 %3)\r\n")
-                              .arg(shownPath(r.path(fileName))).arg(dump.size())
-                              .arg(QString::fromLatin1(QCryptographicHash::hash(dump, QCryptographicHash::Sha256).toHex()));
+    const QString saved = savedLine(r.path(fileName), dump) + "Kept the earlier, different dump as " + shownPath(r.path(kept)) + "\r\n";
     QCOMPARE(r.log, "sending request... Turn now your receiver on.\r\nBL version: " + identified + "got answer...\r\n"
                         + QStringLiteral("DATA Request Startblock: %1\r\nDATA Request Number of Blocks: %2\r\n")
                               .arg(start).arg(blocks, 4, 10, QLatin1Char('0'))
@@ -155,7 +159,10 @@ void TestSession::failedReadoutsLeaveAnIncompleteDump()
         blocks = r.progress;
 
     const QString part = r.path("BLdump.bin.part");
-    const QString tail = endLogText(*r.end) + "Serial port closed.\r\n" + (blocks >= 0 ? incompleteLine(part, blocks) : QString());
+    const QString holds = blocks < 128 ? QStringLiteral("%1 of 128 checked blocks").arg(blocks)
+        : reason == int(Reason::TotalSumWrong) ? "all 128 blocks, but the total sum did not match"
+                                               : "all 128 blocks, but the total sum was not checked";
+    const QString tail = endLogText(*r.end) + "Serial port closed.\r\n" + (blocks >= 0 ? incompleteLine(part, holds) : QString());
     QVERIFY2(r.log.endsWith(tail), qPrintable(r.log));
     QCOMPARE(r.log.count("Serial port closed."), 1);
     QCOMPARE(QFile::exists(part), blocks >= 0);
@@ -167,6 +174,9 @@ void TestSession::failedReadoutsLeaveAnIncompleteDump()
     if (r.receiver.received().contains("KDATA")) {
         const QByteArray wire = afterKeying(r.receiver.received());
         QVERIFY(wire != complete && complete.startsWith(wire));
+        // A block that is not in the dump file is never confirmed.
+        if (reason == int(Reason::DumpFileError))
+            QVERIFY2(!wire.contains("1024DOWN_SUCCESS"), wire.constData());
     }
     QVERIFY(!r.session.isPortOpen());
     QVERIFY(!r.session.isDumpFileOpen());
@@ -195,7 +205,7 @@ void TestSession::aFailedBlockKeepsPortAndDumpOpenUntilStop()
 
     r.session.stop();
     QVERIFY(r.log.endsWith("CRC Error while receiving BLOCK: 1921Serial port closed.\r\n"
-                           + incompleteLine(r.path("BLdump.bin.part"), 2)));
+                           + incompleteLine(r.path("BLdump.bin.part"), "1 of 128 checked blocks and the failed block 1921")));
     QVERIFY(!r.session.isDumpFileOpen());
 
     // Open again: the receiver is switched off and on, and the dump starts afresh.
@@ -207,7 +217,62 @@ void TestSession::aFailedBlockKeepsPortAndDumpOpenUntilStop()
     QVERIFY(!r.log.contains("CRC Error"));
     QCOMPARE(afterKeying(r.receiver.received().mid(firstSession)), completeWindowWire());
     QCOMPARE(r.dump(), r.image());
-    QCOMPARE(r.files(), (QStringList{"BLdump.bin", "image.bin"}));
+    QCOMPARE(r.files(), (QStringList{"BLdump.bin", "BLdump.bin.sha256", "image.bin"}));
+
+    // A second read-out of the same box proves the first.
+    QVERIFY(r.open());
+    QVERIFY(r.waitForEnd());
+    QVERIFY(r.log.endsWith(savedLine(r.path(), r.image()) + "Identical to the earlier dump of this name\r\nSerial port closed.\r\n"));
+    QCOMPARE(r.files(), (QStringList{"BLdump.bin", "BLdump.bin.sha256", "image.bin"}));
+}
+
+void TestSession::readoutsNeverTakeEachOthersDump()
+{
+    // A plain dump's name is claimed at Open: a second read-out into the folder is refused
+    // before its port is opened.
+    SessionRun a, b;
+    b.outputFolder = a.outputFolder;
+    QVERIFY(a.start({"--silent"}));
+    QVERIFY(b.receiver.start({}));
+    const StartOutcome refused = b.startSession(false);
+    QCOMPARE(refused.refusal, "Another read-out is writing " + shownPath(a.path()) + '.');
+    QVERIFY(!b.session.isPortOpen());
+    a.session.stop();
+    QTest::qWait(400);
+    QCOMPARE(b.receiver.received(), QByteArray());
+
+    // A named dump's name is claimed at the first block. The second read-out ends there; the
+    // first goes on untouched. Each runs a box with other flash.
+    const QString name = "BL_204_conv.bin";
+    QFile erased(a.path("erased.bin"));
+    QVERIFY(erased.open(QIODevice::WriteOnly) && erased.write(QByteArray(65536, '\xff')) == 65536);
+    erased.close();
+    b.receiver.stop();
+    QVERIFY(a.start({"--version", "2.0.4 ", "--paced"}, true));
+    QTRY_VERIFY_WITH_TIMEOUT(a.log.contains("Transfered successfully Block: 1985"), 10000);
+    QVERIFY(b.receiver.start({"--version", "2.0.4 ", "--image", erased.fileName()}) && b.open(true));
+    QVERIFY(b.waitForEnd());
+    QCOMPARE(b.end->reason, Reason::DumpFileError);
+    QVERIFY(b.log.endsWith("Cannot write the dump file " + shownPath(a.path(name + ".part")) + ": another read-out is writing it\r\n"
+                           "Serial port closed.\r\n"));
+    QVERIFY(!b.receiver.received().contains("1024DOWN_SUCCESS"));
+    QVERIFY(a.waitForEnd());
+    QCOMPARE(a.end->reason, Reason::Complete);
+    const QByteArray header = "KAON0008B9FFFFFFFFFFFF0000000000LBL_204x";
+    QCOMPARE(a.dump(name), header + a.image());
+
+    // Read again into the same name, that dump is kept: no dump is lost.
+    QVERIFY(b.open(true));
+    QVERIFY(b.waitForEnd());
+    const QByteArray dump = a.dump(name);
+    QCOMPARE(dump, header + QByteArray(65536, '\xff'));
+    QVERIFY2(b.log.endsWith(savedLine(a.path(name), dump) + "Kept the earlier, different dump as " + shownPath(a.path("BL_204_conv.1.bin"))
+                            + "\r\nWarning: every data byte of the dump is 0xFF.\r\nSerial port closed.\r\n"), qPrintable(b.log));
+    QCOMPARE(a.dump("BL_204_conv.1.bin"), header + a.image());
+    QProcess check;
+    check.setWorkingDirectory(a.folder.path());
+    check.start("sha256sum", {"-c", name + ".sha256", "BL_204_conv.1.bin.sha256"});
+    QVERIFY(check.waitForFinished() && check.exitCode() == 0);
 }
 
 QTEST_GUILESS_MAIN(TestSession)

@@ -14,10 +14,14 @@
 bool Form1::OpenPort(const ReadoutSettings &settings)
 {
     // On success the session has reported portOpened, which made the window busy.
-    const OpenOutcome outcome = m_session.start(settings);
-    if (outcome == OpenOutcome::Opened)
+    const StartOutcome outcome = m_session.start(settings);
+    if (outcome.started())
         return true;
-    const OpenFailureReport report = describeOpenFailure(outcome, settings.port);
+    if (!outcome.refusal.isEmpty()) {
+        showMessageBox(outcome.refusal, QStringLiteral("Dump file in use"));
+        return false;
+    }
+    const OpenFailureReport report = describeOpenFailure(outcome.port, settings.port);
     if (!report.logLine.isEmpty()) {
         Text1->startLine();
         Text1->appendMessage(report.logLine);

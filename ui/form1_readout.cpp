@@ -47,6 +47,10 @@ void Form1::connectSession()
 {
     connect(&m_session, &ReadoutSession::logAppended, Text1, &LogView::appendMessage);
     connect(&m_session, &ReadoutSession::incompleteDumpLeft, Text1, &LogView::appendMessage);
+    connect(&m_session, &ReadoutSession::warning, Text1, [this](const QString &line) {
+        Text1->startLine();
+        Text1->appendMessage(line);
+    });
     connect(&m_session, &ReadoutSession::logReplaced, Text1, &LogView::replaceText);
     connect(&m_session, &ReadoutSession::portOpened, this, [this] { setBusy(true); });
     connect(&m_session, &ReadoutSession::portClosed, this, [this] { setBusy(false); });

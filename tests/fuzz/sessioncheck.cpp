@@ -79,6 +79,7 @@ void SessionCheck::apply(const ReadoutActions &actions)
         case Kind::KeyingOn:
         case Kind::KeyingOff:
         case Kind::DiscardInput:
+        case Kind::Warning:
             break;
         }
     }

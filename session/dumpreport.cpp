@@ -1,0 +1,70 @@
+#include "session/dumpreport.h"
+
+#include "dumpfile/dumpfolder.h"
+#include "dumpfile/dumpwriter.h"
+
+namespace {
+
+const QString kLineEnd = QStringLiteral("\r\n");
+
+} // namespace
+
+QString savedText(const DumpWriter &dump)
+{
+    return QStringLiteral("Saved %1 (%2 bytes, SHA-256 %3)")
+               .arg(shownPath(dump.path()))
+               .arg(dump.size())
+               .arg(QString::fromLatin1(dump.sha256().toHex()))
+        + kLineEnd;
+}
+
+QString earlierDumpText(const DumpWriter &dump)
+{
+    switch (dump.earlier()) {
+    case DumpWriter::Earlier::Kept:
+        return "Kept the earlier, different dump as " + shownPath(dump.keptPath()) + kLineEnd;
+    case DumpWriter::Earlier::Identical:
+        return "Identical to the earlier dump of this name" + kLineEnd;
+    case DumpWriter::Earlier::None:
+        break;
+    }
+    return {};
+}
+
+QString uniformDataWarning(const DumpWriter &dump)
+{
+    const std::optional<quint8> byte = dump.uniformDataByte();
+    if (!byte)
+        return {};
+    return "Warning: every data byte of the dump is 0x" + QString::number(*byte, 16).toUpper().rightJustified(2, '0') + '.'
+        + kLineEnd;
+}
+
+QString dumpInUseText(const QString &path)
+{
+    return "Another read-out is writing " + shownPath(path) + '.';
+}
+
+QString incompleteDumpText(const QString &partPath, const BlockTally &tally)
+{
+    QString holds;
+    if (tally.checked < tally.count) {
+        holds = QStringLiteral("%1 of %2 checked blocks").arg(tally.checked).arg(tally.count);
+        if (tally.failedBlock >= 0)
+            holds += QStringLiteral(" and the failed block %1").arg(tally.failedBlock);
+    } else {
+        holds = QStringLiteral("all %1 blocks").arg(tally.count);
+        switch (tally.total) {
+        case BlockTally::Total::NotChecked:
+            holds += QStringLiteral(", but the total sum was not checked");
+            break;
+        case BlockTally::Total::Wrong:
+            holds += QStringLiteral(", but the total sum did not match");
+            break;
+        case BlockTally::Total::Matched:
+            holds += QStringLiteral(" and the matching total, but was not saved under its name");
+            break;
+        }
+    }
+    return "Dump incomplete: " + shownPath(partPath) + " holds " + holds + kLineEnd;
+}
