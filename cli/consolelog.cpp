@@ -34,14 +34,24 @@ void ConsoleLog::error(const QString &line)
     writeLine(m_err, line);
 }
 
-void ConsoleLog::warn(const QString &line)
+void ConsoleLog::line(const QString &message)
 {
-    // A warning starts a line of its own, also after a log line left open.
     if (!m_openLine.isEmpty())
         writeLine(m_out, std::exchange(m_openLine, QString()));
-    log(line);
+    log(message);
+}
+
+void ConsoleLog::warn(const QString &message)
+{
+    line(message);
+    echoToStderr(message);
+}
+
+void ConsoleLog::echoToStderr(const QString &message)
+{
+    // Once is enough where both go to one terminal.
     if (!m_outOnTerminal)
-        error(line.trimmed());
+        error(message.trimmed());
 }
 
 void ConsoleLog::progress(int blocksDone, int blocksInAll)

@@ -17,8 +17,12 @@ public:
     void log(const QString &message);
     // A line of its own on standard error.
     void error(const QString &line);
-    // A line of the log that also belongs on standard error, unless both are one terminal.
+    // A message that starts a line of its own.
+    void line(const QString &message);
+    // A line of its own that also belongs on standard error, unless both are one terminal.
     void warn(const QString &line);
+    // A line already logged that also belongs on standard error, unless both are one terminal.
+    void echoToStderr(const QString &line);
     void progress(int blocksDone, int blocksInAll);
     // Writes out a line still open and clears the progress bar.
     void finish();

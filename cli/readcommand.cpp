@@ -9,7 +9,9 @@ ReadCommand::ReadCommand(const ReadOptions &options, ConsoleLog &console, QObjec
 {
     connect(&m_session, &ReadoutSession::logAppended, this, [this](const QString &text) { m_console.log(text); });
     connect(&m_session, &ReadoutSession::logReplaced, this, [this](const QString &text) { m_console.log(text); });
+    connect(&m_session, &ReadoutSession::logLine, this, [this](const QString &text) { m_console.line(text); });
     connect(&m_session, &ReadoutSession::warning, this, [this](const QString &line) { m_console.warn(line); });
+    connect(&m_session, &ReadoutSession::failed, this, [this](const QString &line) { m_console.echoToStderr(line); });
     connect(&m_session, &ReadoutSession::incompleteDumpLeft, this, [this](const QString &line) { m_console.error(line.trimmed()); });
     connect(&m_session, &ReadoutSession::progressChanged, this,
             [this](int done, int inAll) { m_console.progress(done, inAll); });
@@ -64,8 +66,10 @@ void ReadCommand::onEnded(const ReadoutEnd &end)
 {
     m_bannerWait.stop();
     // There is no Close button here: a failed block closes port and dump file at once.
-    if (end.reason == EndReason::BlockSumWrong)
+    if (end.reason == EndReason::BlockSumWrong) {
+        m_console.warn(QStringLiteral("The read-out has stopped and the dump is incomplete.\r\n"));
         m_session.stop();
+    }
     if (end.reason == EndReason::Complete)
         finish(kExitComplete);
     else

@@ -8,6 +8,12 @@
 ReadoutSession::ReadoutSession(QObject *parent) : QObject(parent)
 {
     Timer1.setInterval(300);
+    m_silenceTimer.setSingleShot(true);
+    m_silenceTimer.setInterval(kSilenceHint);
+    connect(&m_silenceTimer, &QTimer::timeout, this, [this] {
+        emit warning(QStringLiteral("No answer from the receiver yet. Check that the cable is a null-modem cable, "
+                                    "that the right port is chosen, and that the receiver has power.\r\n"));
+    });
     m_stallTimer.setSingleShot(true);
     MSComm1.applyLineSettings();
     connect(&Timer1, &QTimer::timeout, this, &ReadoutSession::onTimer1Tick);
@@ -39,6 +45,7 @@ StartOutcome ReadoutSession::start(const ReadoutSettings &settings)
     m_engine.setRequest(settings.startBlock, settings.blockCount);
     setProgress(0, settings.blockCount);
     emit portOpened();
+    m_silenceTimer.start();
     carryOut(m_engine.start(settings.headerOption, settings.templates));
     return {};
 }
@@ -163,19 +170,19 @@ void ReadoutSession::end(ReadoutEnd end)
 {
     // What the batch had to show before its end comes first.
     showPending();
-    emit logAppended(endLogText(end));
+    reportEnd(end);
     if (end.reason == EndReason::Complete && m_dumpFile.isOpen()) {
         m_totalMatched = true;
         // Only now, with every sum checked, does the dump take its name.
         if (m_dumpFile.commit()) {
-            emit logAppended(savedText(m_dumpFile));
+            emit logLine(savedText(m_dumpFile));
             if (const QString earlier = earlierDumpText(m_dumpFile); !earlier.isEmpty())
-                emit logAppended(earlier);
+                emit logLine(earlier);
             if (const QString warning = uniformDataWarning(m_dumpFile); !warning.isEmpty())
                 emit this->warning(warning);
         } else {
             end = dumpFileError();
-            emit logAppended(endLogText(end));
+            reportEnd(end);
         }
     }
     m_lastEnd = end;
@@ -187,17 +194,38 @@ void ReadoutSession::end(ReadoutEnd end)
         emit ended(end);
 }
 
+void ReadoutSession::reportEnd(const ReadoutEnd &end)
+{
+    switch (end.reason) {
+    case EndReason::Complete:
+        emit logAppended(endLogText(end));
+        break;
+    case EndReason::BlockSumWrong:
+        // Continues the block's request line, as the loader's tools have always shown it.
+        emit logAppended(endLogText(end));
+        emit failed(endLogText(end) + QStringLiteral("\r\n"));
+        break;
+    case EndReason::Stopped:
+        break;
+    default:
+        emit logLine(endLogText(end));
+        emit failed(endLogText(end));
+        break;
+    }
+}
+
 void ReadoutSession::closePort()
 {
     // Whatever the read-out waited for, it is over: nothing more goes to the loader.
     m_engine.stop();
     m_stallTimer.stop();
+    m_silenceTimer.stop();
     m_pending.clear();
     if (!MSComm1.isOpen())
         return;
     MSComm1.close();
     const bool unfinished = m_dumpFile.close();
-    emit logAppended(QStringLiteral("Serial port closed.\r\n"));
+    emit logLine(QStringLiteral("Serial port closed.\r\n"));
     if (unfinished)
         emit incompleteDumpLeft(incompleteDumpText(m_dumpFile.partPath(), tally()));
     emit portClosed();
@@ -224,8 +252,10 @@ void ReadoutSession::onDataArrived()
         return;
     const bool awaitedBanner = m_engine.state() == ReadoutEngine::State::Banner;
     carryOut(m_engine.feed(chunk));
-    if (awaitedBanner && m_engine.state() != ReadoutEngine::State::Banner && MSComm1.isOpen())
+    if (awaitedBanner && m_engine.state() != ReadoutEngine::State::Banner && MSComm1.isOpen()) {
+        m_silenceTimer.stop();
         emit bannerReceived();
+    }
 }
 
 void ReadoutSession::onTimer1Tick()

@@ -40,6 +40,8 @@ class ReadoutSession : public QObject
 public:
     // How often a quiet line is looked at for bytes waiting below the wake threshold.
     static constexpr std::chrono::seconds kStallCheck{1};
+    // A box that has not answered this long after Open gets a hint at the usual causes.
+    static constexpr std::chrono::seconds kSilenceHint{15};
 
     explicit ReadoutSession(QObject *parent = nullptr);
 
@@ -56,10 +58,16 @@ public:
     QString outputFileName() const { return m_outputFileName; }
 
 signals:
+    // The log, as the loader's tools have always written it: a text may continue the last line.
     void logAppended(const QString &text);
+    // A message of Tamrix's own, which starts a line of its own.
+    void logLine(const QString &text);
     void logReplaced(const QString &text);
-    // A line about something that looks wrong although the read-out goes on.
+    // A line of its own about something that looks wrong although the read-out goes on.
     void warning(const QString &line);
+    // Why the read-out failed, for a front end that reports failures apart from the log; the
+    // log has the same words.
+    void failed(const QString &line);
     void progressChanged(int blocksDone, int blocksInAll);
     void portOpened();
     void portClosed();
@@ -78,6 +86,7 @@ private:
     void openDump(const QString &fileName, const QByteArray &header);
     void writeDump(const QByteArray &data);
     void end(ReadoutEnd end);
+    void reportEnd(const ReadoutEnd &end);
     ReadoutEnd dumpFileError() const;
     void closePort();
     void onDataArrived();
@@ -88,6 +97,7 @@ private:
     SerialLine MSComm1;       // the serial line to the receiver
     QTimer Timer1;            // wake-up keying: one byte every 300 ms until the loader answers
     QTimer m_stallTimer;      // a frame or the total byte that stops coming
+    QTimer m_silenceTimer;    // no banner yet: a hint at the usual causes, once
     QElapsedTimer m_lastProgress;
     ReadoutEngine m_engine;
     DumpWriter m_dumpFile;

@@ -60,9 +60,11 @@ struct SessionRun
     {
         QObject::connect(&session, &ReadoutSession::logAppended, [this](const QString &text) { log += text; });
         QObject::connect(&session, &ReadoutSession::incompleteDumpLeft, [this](const QString &text) { log += text; });
-        QObject::connect(&session, &ReadoutSession::warning, [this](const QString &text) {
+        const auto lineOfItsOwn = [this](const QString &text) {
             log += (log.isEmpty() || log.endsWith('\n') ? QString() : QStringLiteral("\r\n")) + text;
-        });
+        };
+        QObject::connect(&session, &ReadoutSession::logLine, lineOfItsOwn);
+        QObject::connect(&session, &ReadoutSession::warning, lineOfItsOwn);
         QObject::connect(&session, &ReadoutSession::logReplaced, [this](const QString &text) { log = text; });
         QObject::connect(&session, &ReadoutSession::progressChanged, [this](int done, int) { progress = done; });
         QObject::connect(&session, &ReadoutSession::ended, [this](const ReadoutEnd &e) {

@@ -211,12 +211,14 @@ void TestOpenPort::theWindowShowsAFailedAndAGoodReadout()
 
     // A failed block: the window stays busy, with the lamp green, until Close.
     clickOpen(w.form);
-    QTRY_VERIFY_WITH_TIMEOUT(logText(w.form).endsWith("CRC Error while receiving BLOCK: 1921"), 20000);
+    const QString failed = "REQUEST Block: 1921      CRC Error while receiving BLOCK: 1921\n"
+                           "The read-out has stopped and the dump is incomplete. Click Close to end it.\n";
+    QTRY_VERIFY_WITH_TIMEOUT(logText(w.form).endsWith(failed), 20000);
     QCOMPARE(controlStates(w.form), kBusy);
     QCOMPARE(lampColor(w.form), 65280);
     QCOMPARE(bar->value(), 1);
     clickClose(w.form);
-    QVERIFY(logText(w.form).endsWith("REQUEST Block: 1921      CRC Error while receiving BLOCK: 1921Serial port closed.\n"
+    QVERIFY(logText(w.form).endsWith(failed + "Serial port closed.\n"
                                      "Dump incomplete: " + dir.filePath("BLdump.bin.part") + " holds 1 of 128 checked blocks and the failed block 1921\n"));
     QCOMPARE(controlStates(w.form), kIdle);
     QCOMPARE(lampColor(w.form), 255);

@@ -1,7 +1,7 @@
 // Whole read-outs and fault drills: a real session, the serial layer and the virtual receiver on
 // a pty. Each drill checks how the read-out ended, what the log says, and what is left on disk.
 
-#include "sessionharness.h"
+#include "faileddrill.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -93,18 +93,7 @@ void TestSession::completeReadoutsInEveryLayout()
 
 void TestSession::failedReadoutsLeaveAnIncompleteDump_data()
 {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("stopAt");    // stop when the log ends with this; empty: it ends by itself
-    QTest::addColumn<int>("reason");
-    QTest::addColumn<int>("blocks");        // in the .part file; -1: none was started
-
-    // The stall drills wait out the stall limit each, so ctest runs them on their own.
-    if (qEnvironmentVariable("TAMRIX_DRILLS") == "stalls") {
-        // Paced, the last bytes before the silence stay below the port's wake threshold.
-        QTest::newRow("stall in a frame") << QStringList{"--paced", "--stall", "2:1000"} << "" << int(Reason::Stalled) << 2;
-        QTest::newRow("1031 bytes, then silence") << QStringList{"--short", "0"} << "" << int(Reason::Stalled) << -1;
-        return;
-    }
+    addFailureColumns();
     QTest::newRow("line lost waiting for the banner") << QStringList{"--silent"} << "" << int(Reason::LineLost) << -1;
     QTest::newRow("line lost in the handshake") << QStringList{"--hangup", "handshake"} << "" << int(Reason::LineLost) << -1;
     QTest::newRow("line lost in a frame") << QStringList{"--hangup", "frame:3:517"} << "" << int(Reason::LineLost) << 3;
@@ -121,71 +110,7 @@ void TestSession::failedReadoutsLeaveAnIncompleteDump_data()
 
 void TestSession::failedReadoutsLeaveAnIncompleteDump()
 {
-    QFETCH(QStringList, args);
-    QFETCH(QString, stopAt);
-    QFETCH(int, reason);
-    QFETCH(int, blocks);
-
-    SessionRun r;
-    const QByteArray good = "an older complete dump";
-    if (reason == int(Reason::DumpFileError)) {
-        QVERIFY(QDir().mkpath(r.path()));
-    } else {
-        QFile older(r.path());
-        QVERIFY(older.open(QIODevice::WriteOnly) && older.write(good) == good.size());
-    }
-    QElapsedTimer clock;
-    clock.start();
-    QVERIFY(r.start(args));
-    if (args.contains("--silent") && stopAt.isEmpty()) {
-        QTRY_VERIFY(r.receiver.received().contains('\x1F'));
-        r.receiver.stop();  // the cable is pulled while the tool waits for the box
-    }
-    if (!stopAt.isEmpty()) {
-        QTRY_VERIFY_WITH_TIMEOUT(r.log.endsWith(stopAt), kReadoutLimitMs);
-        QTest::qWait(400);  // the session has really settled in this wait
-        QVERIFY(r.log.endsWith(stopAt));
-        r.session.stop();
-    }
-    QVERIFY(r.waitForEnd());
-    QCOMPARE(int(r.end->reason), reason);
-    if (const int stall = args.indexOf("--stall"); stall >= 0 && reason == int(Reason::Stalled))
-        QCOMPARE(r.end->got, args.at(stall + 1).section(':', 1).toInt());
-    // The stall limit is 10 s without a byte, looked at once a second; the blocks before it
-    // take a second at most.
-    if (reason == int(Reason::Stalled))
-        QVERIFY2(clock.elapsed() >= 10000 && clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
-    if (blocks == -2)
-        blocks = r.progress;
-
-    const QString part = r.path("BLdump.bin.part");
-    const QString holds = blocks < 128 ? QStringLiteral("%1 of 128 checked blocks").arg(blocks)
-        : reason == int(Reason::TotalSumWrong) ? "all 128 blocks, but the total sum did not match"
-                                               : "all 128 blocks, but the total sum was not checked";
-    const QString tail = endLogText(*r.end) + "Serial port closed.\r\n" + (blocks >= 0 ? incompleteLine(part, holds) : QString());
-    QVERIFY2(r.log.endsWith(tail), qPrintable(r.log));
-    QCOMPARE(r.log.count("Serial port closed."), 1);
-    QCOMPARE(QFile::exists(part), blocks >= 0);
-    QCOMPARE(r.dump("BLdump.bin.part"), r.image().left(qMax(0, blocks) * 1024));
-    if (reason != int(Reason::DumpFileError))
-        QCOMPARE(r.dump(), good);
-    // Nothing was confirmed that should not have been.
-    const QByteArray complete = completeWindowWire();
-    if (r.receiver.received().contains("KDATA")) {
-        const QByteArray wire = afterKeying(r.receiver.received());
-        QVERIFY(wire != complete && complete.startsWith(wire));
-        // A block that is not in the dump file is never confirmed.
-        if (reason == int(Reason::DumpFileError))
-            QVERIFY2(!wire.contains("1024DOWN_SUCCESS"), wire.constData());
-    }
-    QVERIFY(!r.session.isPortOpen());
-    QVERIFY(!r.session.isDumpFileOpen());
-    const QString log = r.log;
-    const double cpuBefore = cpuSeconds();
-    verifySilentAfterwards(r);
-    // No error loop: the process idles once the line is gone.
-    QVERIFY2(cpuSeconds() - cpuBefore < 0.2, qPrintable(QString::number(cpuSeconds() - cpuBefore)));
-    QCOMPARE(r.log, log);
+    checkFailedReadout();
 }
 
 void TestSession::aFailedBlockKeepsPortAndDumpOpenUntilStop()
@@ -204,7 +129,7 @@ void TestSession::aFailedBlockKeepsPortAndDumpOpenUntilStop()
     QVERIFY(!QFile::exists(r.path()));
 
     r.session.stop();
-    QVERIFY(r.log.endsWith("CRC Error while receiving BLOCK: 1921Serial port closed.\r\n"
+    QVERIFY(r.log.endsWith("CRC Error while receiving BLOCK: 1921\r\nSerial port closed.\r\n"
                            + incompleteLine(r.path("BLdump.bin.part"), "1 of 128 checked blocks and the failed block 1921")));
     QVERIFY(!r.session.isDumpFileOpen());
 

@@ -47,9 +47,17 @@ void Form1::connectSession()
 {
     connect(&m_session, &ReadoutSession::logAppended, Text1, &LogView::appendMessage);
     connect(&m_session, &ReadoutSession::incompleteDumpLeft, Text1, &LogView::appendMessage);
-    connect(&m_session, &ReadoutSession::warning, Text1, [this](const QString &line) {
+    const auto lineOfItsOwn = [this](const QString &line) {
         Text1->startLine();
         Text1->appendMessage(line);
+    };
+    connect(&m_session, &ReadoutSession::logLine, Text1, lineOfItsOwn);
+    connect(&m_session, &ReadoutSession::warning, Text1, lineOfItsOwn);
+    connect(&m_session, &ReadoutSession::ended, Text1, [lineOfItsOwn, this] {
+        // Only a failed block ends with the port still open: the dump stays open for a look
+        // until Close, and the user must be told so.
+        if (m_session.isPortOpen())
+            lineOfItsOwn(QStringLiteral("The read-out has stopped and the dump is incomplete. Click Close to end it.\r\n"));
     });
     connect(&m_session, &ReadoutSession::logReplaced, Text1, &LogView::replaceText);
     connect(&m_session, &ReadoutSession::portOpened, this, [this] { setBusy(true); });

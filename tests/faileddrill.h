@@ -1,0 +1,88 @@
+#pragma once
+// The drill for a read-out that fails or is stopped: how it ended, the log's last lines, what is
+// left on disk and on the wire, and a quiet process afterwards. Its rows come from the tests.
+
+#include "sessionharness.h"
+
+#include <QElapsedTimer>
+
+inline void addFailureColumns()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("stopAt");    // stop when the log ends with this; empty: it ends by itself
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<int>("blocks");        // in the .part file; -1: none was started
+}
+
+// Runs the drill of the current data row: a read-out that fails, or is stopped, the way the row
+// says, and what it leaves.
+inline void checkFailedReadout()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, stopAt);
+    QFETCH(int, reason);
+    QFETCH(int, blocks);
+
+    SessionRun r;
+    const QByteArray good = "an older complete dump";
+    if (reason == int(EndReason::DumpFileError)) {
+        QVERIFY(QDir().mkpath(r.path()));
+    } else {
+        QFile older(r.path());
+        QVERIFY(older.open(QIODevice::WriteOnly) && older.write(good) == good.size());
+    }
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(r.start(args));
+    if (args.contains("--silent") && stopAt.isEmpty()) {
+        QTRY_VERIFY(r.receiver.received().contains('\x1F'));
+        r.receiver.stop();  // the cable is pulled while the tool waits for the box
+    }
+    if (!stopAt.isEmpty()) {
+        QTRY_VERIFY_WITH_TIMEOUT(r.log.endsWith(stopAt), kReadoutLimitMs);
+        QTest::qWait(400);  // the session has really settled in this wait
+        QVERIFY(r.log.endsWith(stopAt));
+        // After the silent box's hint the keying went on.
+        QVERIFY(!stopAt.contains("No answer") || r.receiver.received().count('\x1F') > 50);
+        r.session.stop();
+    }
+    QVERIFY(r.waitForEnd());
+    QCOMPARE(int(r.end->reason), reason);
+    if (const int stall = args.indexOf("--stall"); stall >= 0 && reason == int(EndReason::Stalled))
+        QCOMPARE(r.end->got, args.at(stall + 1).section(':', 1).toInt());
+    // The stall limit is 10 s without a byte, looked at once a second; the blocks before it
+    // take a second at most.
+    if (reason == int(EndReason::Stalled))
+        QVERIFY2(clock.elapsed() >= 10000 && clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
+    if (blocks == -2)
+        blocks = r.progress;
+
+    const QString part = r.path("BLdump.bin.part");
+    const QString holds = blocks < 128 ? QStringLiteral("%1 of 128 checked blocks").arg(blocks)
+        : reason == int(EndReason::TotalSumWrong) ? "all 128 blocks, but the total sum did not match"
+                                               : "all 128 blocks, but the total sum was not checked";
+    const QString tail = endLogText(*r.end) + "Serial port closed.\r\n" + (blocks >= 0 ? incompleteLine(part, holds) : QString());
+    QVERIFY2(r.log.endsWith(tail), qPrintable(r.log));
+    QCOMPARE(r.log.count("Serial port closed."), 1);
+    QCOMPARE(QFile::exists(part), blocks >= 0);
+    QCOMPARE(r.dump("BLdump.bin.part"), r.image().left(qMax(0, blocks) * 1024));
+    if (reason != int(EndReason::DumpFileError))
+        QCOMPARE(r.dump(), good);
+    // Nothing was confirmed that should not have been.
+    const QByteArray complete = completeWindowWire();
+    if (r.receiver.received().contains("KDATA")) {
+        const QByteArray wire = afterKeying(r.receiver.received());
+        QVERIFY(wire != complete && complete.startsWith(wire));
+        // A block that is not in the dump file is never confirmed.
+        if (reason == int(EndReason::DumpFileError))
+            QVERIFY2(!wire.contains("1024DOWN_SUCCESS"), wire.constData());
+    }
+    QVERIFY(!r.session.isPortOpen());
+    QVERIFY(!r.session.isDumpFileOpen());
+    const QString log = r.log;
+    const double cpuBefore = cpuSeconds();
+    verifySilentAfterwards(r);
+    // No error loop: the process idles once the line is gone.
+    QVERIFY2(cpuSeconds() - cpuBefore < 0.2, qPrintable(QString::number(cpuSeconds() - cpuBefore)));
+    QCOMPARE(r.log, log);
+}
