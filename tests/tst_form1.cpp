@@ -226,13 +226,14 @@ void TestForm1::directoryButtonUsesTheFolderDialog()
     QTemporaryDir chosen;
     auto *folder = child<QLineEdit>(w, "Text2");
     const QString programFolder = folder->text();
-    QString title;
+    QString title, openedAt;
 
     const auto answerDialog = [&](bool accept) {
         QTimer::singleShot(0, [&, accept] {
             auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
             QVERIFY(dialog);
             title = dialog->windowTitle();
+            openedAt = dialog->directory().absolutePath();
             QCOMPARE(dialog->fileMode(), QFileDialog::Directory);
             if (accept) {
                 dialog->setDirectory(chosen.path());
@@ -247,12 +248,15 @@ void TestForm1::directoryButtonUsesTheFolderDialog()
     answerDialog(true);
     child<QPushButton>(w, "cmdDir")->click();
     QCOMPARE(title, QStringLiteral("Select a directory for saving data."));
+    QCOMPARE(openedAt, QDir(programFolder).absolutePath());
     QCOMPARE(folder->text(), QDir::toNativeSeparators(chosen.path()) + QDir::separator());
 
-    // Cancelling goes back to the program's folder, whatever was there.
-    folder->setText(QStringLiteral("typed by hand"));
+    // It opens at the folder in the box; cancelling goes back to the program's folder.
+    QVERIFY(QDir(chosen.path()).mkdir("sub"));
+    folder->setText(chosen.filePath("sub"));
     answerDialog(false);
     child<QPushButton>(w, "cmdDir")->click();
+    QCOMPARE(openedAt, chosen.filePath("sub"));
     QCOMPARE(folder->text(), programFolder);
 }
 

@@ -2,6 +2,7 @@
 
 #include "ui/form1.h"
 
+#include "dumpfile/dumpfolder.h"
 #include "readout/loaderbanner.h"
 #include "readout/wiretext.h"
 
@@ -9,6 +10,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QUrl>
@@ -47,6 +49,10 @@ void Form1::onCmdDirClick()
 QString Form1::BrowseForFolder(const QString &sTitle)
 {
     QFileDialog dialog(this, sTitle);
+    // It opens at the folder in "Save to", where the next folder is most likely near.
+    const QString current = outputFolder(Text2->text(), defaultFolder());
+    if (QFileInfo(current).isDir())
+        dialog.setDirectory(current);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
