@@ -293,6 +293,12 @@ void TestForm1::portListAndCommandLine()
     box->setCurrentIndex(4);
     QCOMPARE(box->currentText(), QStringLiteral("ttyUSB0"));
     QCOMPARE(box->selectedPort().device, QStringLiteral("/dev/ttyUSB0"));
+    // A device typed whole looks the same, not cut off at its start, and keeps its text.
+    const QImage shortName = box->lineEdit()->grab().toImage();
+    box->setEditText(QStringLiteral("/dev/ttyUSB0"));
+    QVERIFY(box->fontMetrics().horizontalAdvance(box->currentText()) > box->lineEdit()->width());
+    QCOMPARE(box->lineEdit()->grab().toImage(), shortName);
+    QCOMPARE(box->currentText(), QStringLiteral("/dev/ttyUSB0"));
 
     // tamrix --port DEVICE --output DIR fills in the window; nothing starts by itself.
     const WindowCommandLine line = parseWindowCommandLine({"tamrix", "--port", "/dev/pts/7", "--output", "/tmp/dumps"});
