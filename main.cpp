@@ -3,6 +3,7 @@
 #include "ui/form1.h"
 
 #include <QApplication>
+#include <QSettings>
 
 #include <cstdio>
 
@@ -38,8 +39,11 @@ int main(int argc, char *argv[])
     const WindowCommandLine commandLine = parseWindowCommandLine(app.arguments());
     if (commandLine.action != WindowCommandLine::Action::Show)
         return printAnswer(commandLine);
+    // ~/.config/Tamrix/Tamrix.conf on Linux, the registry on Windows.
+    QSettings store(QStringLiteral("Tamrix"), QStringLiteral("Tamrix"));
     Form1 window;
-    window.prefill(commandLine.options);
+    window.rememberIn(&store);
+    window.prefill(commandLine.options);  // what the command line gives wins
     window.show();
     // Ctrl-C in the terminal closes the window, and with it port and dump file, as Close does.
     InterruptWatch interrupts;

@@ -75,6 +75,15 @@ PortChoice PortBox::selectedPort() const
     return portForText(currentText(), m_entries);
 }
 
+void PortBox::showPort(const QString &text)
+{
+    const int entry = findData(text.trimmed(), kShortNameRole);
+    if (entry >= 0)
+        setCurrentIndex(entry);
+    else
+        setEditText(text);
+}
+
 void PortBox::showPopup()
 {
     refresh();

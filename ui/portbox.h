@@ -24,6 +24,8 @@ public:
     void refresh();
     // The port that the text in the box means.
     PortChoice selectedPort() const;
+    // Shows `text` as if the user had chosen it: the entry of that name, or else typed in.
+    void showPort(const QString &text);
 
     void showPopup() override;
 
