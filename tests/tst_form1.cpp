@@ -334,6 +334,8 @@ void TestForm1::portListCommandLineAndMemory()
         Form1 early;
         early.rememberIn(&store);
         QCOMPARE(child<QComboBox>(early, "cmbCom")->currentText(), QStringLiteral("/dev/tamrix-no-such-port"));
+        early.prefill({QStringLiteral("COM 1"), {}});  // the command line wins
+        QCOMPARE(child<QComboBox>(early, "cmbCom")->currentText(), QStringLiteral("COM 1"));
     }
     choosePort(last, QStringLiteral("COM 3"));
     last.close();

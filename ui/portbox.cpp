@@ -80,8 +80,8 @@ void PortBox::showPort(const QString &text)
     const int entry = findData(text.trimmed(), kShortNameRole);
     if (entry >= 0)
         setCurrentIndex(entry);
-    else
-        setEditText(text);
+    // The short name also where the entry was current already, for which Qt shows the list's text.
+    setEditText(entry >= 0 ? itemData(entry, kShortNameRole).toString() : text);
 }
 
 void PortBox::showPopup()
