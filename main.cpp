@@ -3,26 +3,47 @@
 #include "ui/form1.h"
 
 #include <QApplication>
+#include <QSettings>
 
 #include <cstdio>
 
+namespace {
+
+int printAnswer(const WindowCommandLine &commandLine)
+{
+    const bool usageError = commandLine.action == WindowCommandLine::Action::UsageError;
+    std::fputs(commandLine.text.toLocal8Bit().constData(), usageError ? stderr : stdout);
+    return usageError ? 2 : 0;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    QCoreApplication::setApplicationName(QStringLiteral("Tamrix"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAMRIX_VERSION));
+    {
+        // --help and --version over SSH: answered before the window system looks for a display.
+        const QCoreApplication withoutWindow(argc, argv);
+        const QStringList arguments = QCoreApplication::arguments();
+        const WindowCommandLine commandLine = parseWindowCommandLine(arguments);
+        if (answersWithoutWindow(commandLine, arguments))
+            return printAnswer(commandLine);
+    }
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tamrix"));
-    QApplication::setApplicationVersion(QStringLiteral(TAMRIX_VERSION));
     // Lets a Wayland desktop match the window to the installed desktop entry and its icon.
     QApplication::setDesktopFileName(QStringLiteral("org.example.tamrix"));
     QApplication::setWindowIcon(tamrixIcon());
 
     const WindowCommandLine commandLine = parseWindowCommandLine(app.arguments());
-    if (commandLine.action != WindowCommandLine::Action::Show) {
-        const bool usageError = commandLine.action == WindowCommandLine::Action::UsageError;
-        std::fputs(commandLine.text.toLocal8Bit().constData(), usageError ? stderr : stdout);
-        return usageError ? 2 : 0;
-    }
+    if (commandLine.action != WindowCommandLine::Action::Show)
+        return printAnswer(commandLine);
+    // ~/.config/Tamrix/Tamrix.conf on Linux, the registry on Windows.
+    QSettings store(QStringLiteral("Tamrix"), QStringLiteral("Tamrix"));
     Form1 window;
-    window.prefill(commandLine.options);
+    window.rememberIn(&store);
+    window.prefill(commandLine.options);  // what the command line gives wins
     window.show();
     // Ctrl-C in the terminal closes the window, and with it port and dump file, as Close does.
     InterruptWatch interrupts;

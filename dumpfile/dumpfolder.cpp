@@ -6,20 +6,31 @@
 
 namespace {
 
-bool endsWithSeparator(const QString &text)
+bool isSeparator(QChar c)
 {
 #ifdef Q_OS_WIN
-    return text.endsWith('/') || text.endsWith('\\');
+    return c == '/' || c == '\\';
 #else
-    return text.endsWith('/');
+    return c == '/';
 #endif
+}
+
+bool endsWithSeparator(const QString &text)
+{
+    return !text.isEmpty() && isSeparator(text.back());
 }
 
 } // namespace
 
 QString outputFolder(const QString &text, const QString &defaultFolder)
 {
-    return text.trimmed().isEmpty() ? defaultFolder : text;
+    if (text.trimmed().isEmpty())
+        return defaultFolder;
+    // "~" and "~/dumps/" as a shell means them: the window's text, a quoted option and
+    // --output=~/dumps never went through one. The rest, a separator at the end too, stays.
+    if (text == QLatin1Char('~') || (text.startsWith(QLatin1Char('~')) && isSeparator(text.at(1))))
+        return QDir::toNativeSeparators(QDir::homePath()) + text.mid(1);
+    return text;
 }
 
 QString pathInFolder(const QString &folder, const QString &fileName)

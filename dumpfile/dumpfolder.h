@@ -3,7 +3,8 @@
 
 #include <QString>
 
-// The folder text as typed; a blank text means `defaultFolder`.
+// The folder text as typed, "~" at its start standing for the home folder; a blank text means
+// `defaultFolder`.
 QString outputFolder(const QString &text, const QString &defaultFolder);
 
 // `fileName` inside `folder`, with exactly one separator between them whether or not the folder

@@ -25,6 +25,28 @@ OpenOutcome classifyOpenError(QSerialPort::SerialPortError error, bool accessibl
     }
 }
 
+namespace {
+
+// What lets this user at the device, where its mode tells: joining its group, or, where only
+// its owner may use it, a rule that gives it to a group in the first place.
+QString permissionCure(const QString &path)
+{
+    const QFileInfo file(path);
+    if (file.permission(QFile::ReadGroup | QFile::WriteGroup) && !file.group().isEmpty())
+        return " (add your user to the group '" + file.group() + "' and log in again)";
+    const QFile::Permissions othersMayUse = QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+    if (!file.exists() || (file.permissions() & othersMayUse))
+        return {};
+    QString cure = " (only its owner" + (file.owner().isEmpty() ? QString() : ", " + file.owner() + ",") + " may use " + path;
+#ifdef Q_OS_LINUX
+    cure += "; a serial device is usually given to a group with a udev rule such as KERNEL==\"" + file.fileName()
+        + "\", GROUP=\"dialout\", MODE=\"0660\"";
+#endif
+    return cure + ')';
+}
+
+} // namespace
+
 OpenFailureReport describeOpenFailure(OpenOutcome outcome, const PortChoice &port)
 {
     const QString &portLabel = port.label;
@@ -34,14 +56,8 @@ OpenFailureReport describeOpenFailure(OpenOutcome outcome, const PortChoice &por
         return {{}, "Serial port " + portLabel + " not present.", title};
     case OpenOutcome::Busy:
         return {{}, portLabel + " blocked by another application.", title};
-    case OpenOutcome::PermissionDenied: {
-        // Joining the device's group helps only where that group may read and write it.
-        const QFileInfo file(deviceFile(port.device));
-        const bool groupMayUse = file.permission(QFile::ReadGroup | QFile::WriteGroup);
-        const QString cure = groupMayUse && !file.group().isEmpty()
-            ? " (add your user to the group '" + file.group() + "' and log in again)" : QString();
-        return {"error opening " + portLabel + ": permission denied" + cure + "\r\n", {}, {}};
-    }
+    case OpenOutcome::PermissionDenied:
+        return {"error opening " + portLabel + ": permission denied" + permissionCure(deviceFile(port.device)) + "\r\n", {}, {}};
     case OpenOutcome::ClosedAfterOpen:
     case OpenOutcome::Failed:
         // A failed open must never look as if nothing happened.

@@ -29,5 +29,6 @@ struct OpenFailureReport
     QString boxTitle;
 };
 
-// The words for a failed open of `port`. A permission problem names the device's own group.
+// The words for a failed open of `port`. A permission problem says what would let the user at
+// the device: joining its group, or, where only its owner may use it, giving it to a group.
 OpenFailureReport describeOpenFailure(OpenOutcome outcome, const PortChoice &port);

@@ -86,6 +86,22 @@ void TestCli::optionsAndConsoleText()
     QCOMPARE(list.exitCode(), 0);
     QVERIFY(list.readAllStandardOutput().startsWith("/dev/ttyS0  COM 1"));
 
+    // The window's help, version and usage errors need no display, as over SSH; the window
+    // system's own options still reach it.
+    QProcess window;
+    QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        noDisplay.remove(name);
+    window.setProcessEnvironment(noDisplay);
+    const QList<std::tuple<QStringList, int, QByteArray>> runs{
+        {{"--help"}, 0, "--output <DIR>"}, {{"--bogus"}, 2, "Unknown option 'bogus'"}, {{"-platform", "offscreen", "--version"}, 0, "Tamrix "}};
+    for (const auto &[args, status, said] : runs) {
+        window.start(QStringLiteral(TAMRIX), args);
+        QVERIFY(window.waitForFinished());
+        QCOMPARE(window.exitStatus() == QProcess::NormalExit ? window.exitCode() : -1, status);
+        QVERIFY((status ? window.readAllStandardError() : window.readAllStandardOutput()).contains(said));
+    }
+
     QCOMPARE(progressText(0, 128, 0), QStringLiteral("[........................]   0/128 blocks"));
     QCOMPARE(progressText(64, 128, 11264), QStringLiteral("[############............]  64/128 blocks  11.0 kB/s  0:06 left"));
     QCOMPARE(progressText(128, 128, 11264), QStringLiteral("[########################] 128/128 blocks  11.0 kB/s  0:00 left"));

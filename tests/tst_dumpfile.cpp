@@ -210,6 +210,9 @@ void TestDumpFile::outputFolderRules()
     QCOMPARE(outputFolder(QString(), "/default/"), QStringLiteral("/default/"));
     QCOMPARE(outputFolder("  ", "/default/"), QStringLiteral("/default/"));
     QCOMPARE(outputFolder("/typed", "/default/"), QStringLiteral("/typed"));
+    QCOMPARE(outputFolder("~", "/default/"), QDir::homePath());
+    QCOMPARE(outputFolder("~/dumps/", "/default/"), QDir::homePath() + "/dumps/");
+    QCOMPARE(outputFolder("~dumps", "/default/"), QStringLiteral("~dumps"));
     QCOMPARE(pathInFolder("/tmp/nc-dumps/", "BLdump.bin"), QStringLiteral("/tmp/nc-dumps/BLdump.bin"));
     QCOMPARE(pathInFolder("/tmp/nc-dumps", "BLdump.bin"), "/tmp/nc-dumps" + QString(QDir::separator()) + "BLdump.bin");
 

@@ -13,6 +13,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QScrollBar>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -31,6 +33,8 @@ class TestForm1 : public QObject
     Q_OBJECT
 
 private slots:
+    // The folder dialog keeps its history in the settings: the test's own, not the user's.
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void startsAsDesigned();
     void aWiderFontIsCondensedToFit();
     void tabWalksTheDesignedOrder();
@@ -38,7 +42,7 @@ private slots:
     void sizeOptionsAndHeaderLock();
     void directoryButtonUsesTheFolderDialog();
     void linkOpensTheWebPage();
-    void portListAndCommandLine();
+    void portListCommandLineAndMemory();
 };
 
 namespace {
@@ -226,13 +230,14 @@ void TestForm1::directoryButtonUsesTheFolderDialog()
     QTemporaryDir chosen;
     auto *folder = child<QLineEdit>(w, "Text2");
     const QString programFolder = folder->text();
-    QString title;
+    QString title, openedAt;
 
     const auto answerDialog = [&](bool accept) {
         QTimer::singleShot(0, [&, accept] {
             auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
             QVERIFY(dialog);
             title = dialog->windowTitle();
+            openedAt = dialog->directory().absolutePath();
             QCOMPARE(dialog->fileMode(), QFileDialog::Directory);
             if (accept) {
                 dialog->setDirectory(chosen.path());
@@ -247,12 +252,15 @@ void TestForm1::directoryButtonUsesTheFolderDialog()
     answerDialog(true);
     child<QPushButton>(w, "cmdDir")->click();
     QCOMPARE(title, QStringLiteral("Select a directory for saving data."));
+    QCOMPARE(openedAt, QDir(programFolder).absolutePath());
     QCOMPARE(folder->text(), QDir::toNativeSeparators(chosen.path()) + QDir::separator());
 
-    // Cancelling goes back to the program's folder, whatever was there.
-    folder->setText(QStringLiteral("typed by hand"));
+    // It opens at the folder in the box; cancelling goes back to the program's folder.
+    QVERIFY(QDir(chosen.path()).mkdir("sub"));
+    folder->setText(chosen.filePath("sub"));
     answerDialog(false);
     child<QPushButton>(w, "cmdDir")->click();
+    QCOMPARE(openedAt, chosen.filePath("sub"));
     QCOMPARE(folder->text(), programFolder);
 }
 
@@ -270,7 +278,7 @@ void TestForm1::linkOpensTheWebPage()
     QCOMPARE(child<QLabel>(w, "Label6")->cursor().shape(), Qt::PointingHandCursor);
 }
 
-void TestForm1::portListAndCommandLine()
+void TestForm1::portListCommandLineAndMemory()
 {
     Form1 w;
     w.show();
@@ -289,6 +297,12 @@ void TestForm1::portListAndCommandLine()
     box->setCurrentIndex(4);
     QCOMPARE(box->currentText(), QStringLiteral("ttyUSB0"));
     QCOMPARE(box->selectedPort().device, QStringLiteral("/dev/ttyUSB0"));
+    // A device typed whole looks the same, not cut off at its start, and keeps its text.
+    const QImage shortName = box->lineEdit()->grab().toImage();
+    box->setEditText(QStringLiteral("/dev/ttyUSB0"));
+    QVERIFY(box->fontMetrics().horizontalAdvance(box->currentText()) > box->lineEdit()->width());
+    QCOMPARE(box->lineEdit()->grab().toImage(), shortName);
+    QCOMPARE(box->currentText(), QStringLiteral("/dev/ttyUSB0"));
 
     // tamrix --port DEVICE --output DIR fills in the window; nothing starts by itself.
     const WindowCommandLine line = parseWindowCommandLine({"tamrix", "--port", "/dev/pts/7", "--output", "/tmp/dumps"});
@@ -302,6 +316,40 @@ void TestForm1::portListAndCommandLine()
         QCOMPARE(int(wrong.action), int(WindowCommandLine::Action::UsageError));
         QVERIFY(wrong.text.contains("--output <DIR>"));
     }
+
+    // What was used last comes back at the next start, saved when a read-out starts and when
+    // the window closes; a folder removed since gives the default.
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("dumps"));
+    QSettings store(dir.filePath("Tamrix.conf"), QSettings::IniFormat);
+    Form1 last;
+    last.rememberIn(&store);
+    last.setMessageBoxHandler([](const QString &, const QString &) {});
+    child<QRadioButton>(last, "optBL64")->click();
+    child<QCheckBox>(last, "chkBL")->click();
+    child<QLineEdit>(last, "Text2")->setText(dir.filePath("dumps/"));
+    choosePort(last, QStringLiteral("/dev/tamrix-no-such-port"));
+    clickOpen(last);
+    {
+        Form1 early;
+        early.rememberIn(&store);
+        QCOMPARE(child<QComboBox>(early, "cmbCom")->currentText(), QStringLiteral("/dev/tamrix-no-such-port"));
+        early.prefill({QStringLiteral("COM 1"), {}});  // the command line wins
+        QCOMPARE(child<QComboBox>(early, "cmbCom")->currentText(), QStringLiteral("COM 1"));
+    }
+    choosePort(last, QStringLiteral("COM 3"));
+    last.close();
+    Form1 next;
+    next.rememberIn(&store);
+    QCOMPARE(child<QComboBox>(next, "cmbCom")->currentIndex(), 2);
+    QCOMPARE(child<QLineEdit>(next, "Text2")->text(), dir.filePath("dumps/"));
+    QCOMPARE(child<QLineEdit>(next, "txtStart")->text() + child<QLineEdit>(next, "txtNumber")->text(), QStringLiteral("19840064"));
+    QVERIFY(child<QRadioButton>(next, "optBL64")->isChecked() && child<QCheckBox>(next, "chkBL")->isChecked());
+    QCOMPARE(controlStates(next), QString(kIdle).replace("optBL64+ optBL128+", "optBL64- optBL128-"));
+    QVERIFY(QDir(dir.filePath("dumps")).removeRecursively());
+    Form1 gone;
+    gone.rememberIn(&store);
+    QCOMPARE(child<QLineEdit>(gone, "Text2")->text(), QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator());
 }
 
 QTEST_MAIN(TestForm1)

@@ -221,7 +221,7 @@ QString Form1::defaultFolder() const
 void Form1::prefill(const WindowOptions &options)
 {
     if (!options.port.isEmpty())
-        cmbCom->setEditText(options.port);
+        cmbCom->showPort(options.port);
     if (!options.outputFolder.isEmpty())
         Text2->setText(options.outputFolder);
 }
@@ -241,5 +241,6 @@ void Form1::closeEvent(QCloseEvent *event)
     // Closing the window in the middle of a read-out ends it like Close does.
     if (m_session.isPortOpen())
         ClosePort();
+    saveSettings();
     QWidget::closeEvent(event);
 }

@@ -24,6 +24,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QSettings;
 
 class Form1 : public QWidget
 {
@@ -33,6 +34,11 @@ public:
     static inline const QString kWebPage = QStringLiteral("https://tamrix.example.org/");
 
     explicit Form1(QWidget *parent = nullptr);
+
+    // Port, folder, size and header option as they were last used, kept in `store`: what it
+    // holds is shown now, and the window's settings go there when a read-out starts and when the
+    // window closes. Without a store nothing is remembered.
+    void rememberIn(QSettings *store);
 
     // The port and folder given on the command line, typed in as the user would.
     void prefill(const WindowOptions &options);
@@ -80,6 +86,7 @@ private:
     void showBlockRange(const LoaderFamily &family);
     void onChkBLClick();
     void onCmdDirClick();
+    void saveSettings();
     void onLabel6Click();
 
     // Controls, named as on the window's design.
@@ -117,4 +124,5 @@ private:
     QByteArray LoaderHeader128;
     QByteArray LoaderHeader64;
     MessageBoxHandler m_messageBoxHandler;
+    QSettings *m_store = nullptr;
 };

@@ -28,6 +28,8 @@ void Form1::RunReadout()
                                    chkBL->isChecked(),
                                    folder,
                                    {LoaderHeader128, LoaderHeader64}};
+    // What a read-out was tried with comes back at the next start, even if this one never ends.
+    saveSettings();
     if (!OpenPort(settings))
         ClosePort();
 }

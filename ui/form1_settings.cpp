@@ -2,16 +2,54 @@
 
 #include "ui/form1.h"
 
+#include "dumpfile/dumpfolder.h"
 #include "readout/loaderbanner.h"
 #include "readout/wiretext.h"
+#include "ui/portbox.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSettings>
 #include <QUrl>
+
+namespace {
+
+const QString kPortKey = QStringLiteral("port");
+const QString kFolderKey = QStringLiteral("folder");
+const QString kSizeKey = QStringLiteral("sizeKb");
+const QString kHeaderKey = QStringLiteral("header");
+
+} // namespace
+
+void Form1::rememberIn(QSettings *store)
+{
+    m_store = store;
+    const QString port = store->value(kPortKey).toString();
+    if (!port.isEmpty())
+        cmbCom->showPort(port);
+    // A folder removed since then would refuse the next read-out: the default is better.
+    const QString folder = store->value(kFolderKey).toString();
+    if (QFileInfo(outputFolder(folder, {})).isDir())
+        Text2->setText(folder);
+    // Through the handlers a click runs: the block texts follow the size, the header locks it.
+    (store->value(kSizeKey).toInt() == 64 ? optBL64 : optBL128)->setChecked(true);
+    chkBL->setChecked(store->value(kHeaderKey).toBool());
+}
+
+void Form1::saveSettings()
+{
+    if (!m_store)
+        return;
+    m_store->setValue(kPortKey, cmbCom->currentText().trimmed());
+    m_store->setValue(kFolderKey, Text2->text());
+    m_store->setValue(kSizeKey, optBL64->isChecked() ? 64 : 128);
+    m_store->setValue(kHeaderKey, chkBL->isChecked());
+}
 
 void Form1::onOptBL64Click()
 {
@@ -47,6 +85,10 @@ void Form1::onCmdDirClick()
 QString Form1::BrowseForFolder(const QString &sTitle)
 {
     QFileDialog dialog(this, sTitle);
+    // It opens at the folder in "Save to", where the next folder is most likely near.
+    const QString current = outputFolder(Text2->text(), defaultFolder());
+    if (QFileInfo(current).isDir())
+        dialog.setDirectory(current);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -1,7 +1,8 @@
 #pragma once
 // The port list: a drop-down that can also be typed into. It reads the system's ports again each
 // time it drops down, so an adapter plugged in after start shows up, and once a port is chosen
-// the box shows its short name.
+// the box shows its short name. A long device typed in shows its last part while the box is not
+// being edited.
 
 #include "serial/portlist.h"
 
@@ -24,6 +25,8 @@ public:
     void refresh();
     // The port that the text in the box means.
     PortChoice selectedPort() const;
+    // Shows `text` as if the user had chosen it: the entry of that name, or else typed in.
+    void showPort(const QString &text);
 
     void showPopup() override;
 

@@ -3,6 +3,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <algorithm>
+
 WindowCommandLine parseWindowCommandLine(const QStringList &arguments)
 {
     QCommandLineParser parser;
@@ -25,4 +27,13 @@ WindowCommandLine parseWindowCommandLine(const QStringList &arguments)
     if (parser.isSet(version))
         return {WindowCommandLine::Action::ShowText, {}, QCoreApplication::applicationName() + ' ' + QCoreApplication::applicationVersion() + '\n'};
     return {WindowCommandLine::Action::Show, {parser.value(port), parser.value(output)}, {}};
+}
+
+bool answersWithoutWindow(const WindowCommandLine &commandLine, const QStringList &arguments)
+{
+    if (commandLine.action != WindowCommandLine::Action::UsageError)
+        return commandLine.action == WindowCommandLine::Action::ShowText;
+    return std::none_of(arguments.cbegin() + 1, arguments.cend(), [](const QString &argument) {
+        return argument.size() > 2 && argument.startsWith('-') && argument[1] != '-';
+    });
 }

@@ -20,3 +20,8 @@ struct WindowCommandLine
 
 // `arguments` as the program got them, its own name first.
 WindowCommandLine parseWindowCommandLine(const QStringList &arguments);
+
+// Whether the answer to `commandLine` needs no window: help, version and a wrong usage, which
+// are printed before a display is looked for. A usage that may hold the window system's own
+// options (-platform, -style: one dash and a word) waits until the window system has taken them.
+bool answersWithoutWindow(const WindowCommandLine &commandLine, const QStringList &arguments);
