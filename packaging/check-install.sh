@@ -4,7 +4,7 @@
 # else in bin/, a valid desktop entry and metainfo that name each other and the
 # current version, and every icon at the size its folder promises; and that man and
 # Debian would: a manual page for each program, the copyright file and the changelog
-# of this version, compressed as Debian wants them.
+# of this version, compressed as Debian wants them; and the user guide beside them.
 set -euo pipefail
 cmake=$1 build=$2 id=$3 version=$4
 prefix=$(mktemp -d)
@@ -52,6 +52,7 @@ head -n 1 "$doc/copyright" 2>/dev/null | grep -q '^Format: https://www.debian.or
   || fail "$doc/copyright is missing or not machine-readable"
 gzipped_9n "$doc/changelog.gz" || fail "$doc/changelog.gz is missing or not compressed with gzip -9n"
 gzip -dc "$doc/changelog.gz" 2>/dev/null | sed -n 1p | grep "^tamrix ($version) " >/dev/null || fail "$doc/changelog.gz does not begin with version $version"
+[ -f "$doc/user-guide.md" ] || fail "$doc/user-guide.md is missing"
 [ ! -e share/lintian ] || fail "lintian's overrides are for the package only"
 
 [ $status -eq 0 ] && echo "install layout ok"
