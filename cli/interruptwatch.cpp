@@ -4,6 +4,8 @@
 
 #include <QPointer>
 
+#include <csignal>
+
 #include <windows.h>
 
 namespace {
@@ -15,8 +17,10 @@ BOOL WINAPI onConsoleEvent(DWORD event)
 {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
         return FALSE;
+    // Closing the console asks the program to end, as SIGTERM does on other systems.
+    const int signalNumber = event == CTRL_CLOSE_EVENT ? SIGTERM : SIGINT;
     if (InterruptWatch *watch = g_watch.data())
-        QMetaObject::invokeMethod(watch, &InterruptWatch::interrupted, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(watch, [watch, signalNumber] { emit watch->interrupted(signalNumber); }, Qt::QueuedConnection);
     return TRUE;
 }
 
@@ -47,12 +51,12 @@ namespace {
 
 int g_pipe[2] = {-1, -1};
 
-// A signal handler may only do async-signal-safe things: it writes one byte into a pipe, and
-// the event loop picks that up.
-extern "C" void onSignal(int)
+// A signal handler may only do async-signal-safe things: it writes the signal's number as one
+// byte into a pipe, and the event loop picks that up.
+extern "C" void onSignal(int signalNumber)
 {
     const int savedErrno = errno;
-    const char byte = 1;
+    const char byte = char(signalNumber);
     // If the pipe is full an interrupt is already pending; losing this byte is fine.
     [[maybe_unused]] const ssize_t ignored = ::write(g_pipe[1], &byte, 1);
     errno = savedErrno;
@@ -77,10 +81,15 @@ InterruptWatch::InterruptWatch(QObject *parent) : QObject(parent)
 
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, [this] {
+        // Of several signals pending, the first one is the request that counts.
+        char first = 0;
         char byte = 0;
         while (::read(g_pipe[0], &byte, 1) == 1) {
+            if (!first)
+                first = byte;
         }
-        emit interrupted();
+        if (first)
+            emit interrupted(first);
     });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Ctrl-C, SIGINT and SIGTERM as a Qt signal, so a program can close its port and dump file
-// and leave its event loop cleanly instead of dying in the middle of a write.
+// and leave its event loop cleanly instead of dying in the middle of a write. The signal says
+// which request it was, so a program can end with the status a shell expects of it.
 
 #include <QObject>
 
@@ -15,7 +16,9 @@ public:
     ~InterruptWatch() override;
 
 signals:
-    void interrupted();
+    // SIGINT for Ctrl-C (on Windows also Ctrl-Break), SIGTERM for a request to end (on Windows
+    // the console window being closed). The numbers are <csignal>'s on every platform.
+    void interrupted(int signalNumber);
 
 private:
     QSocketNotifier *m_notifier = nullptr;

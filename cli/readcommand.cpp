@@ -4,6 +4,8 @@
 
 #include <QDir>
 
+#include <csignal>
+
 ReadCommand::ReadCommand(const ReadOptions &options, ConsoleLog &console, QObject *parent)
     : QObject(parent), m_options(options), m_console(console)
 {
@@ -47,13 +49,13 @@ bool ReadCommand::start()
     return true;
 }
 
-void ReadCommand::interrupt()
+void ReadCommand::interrupt(int signalNumber)
 {
-    m_interrupted = true;
+    m_interruptStatus = signalNumber == SIGTERM ? kExitTerminated : kExitInterrupted;
     if (m_session.isPortOpen())
         m_session.stop();  // reports the end
     else
-        finish(kExitInterrupted);
+        finish(m_interruptStatus);
 }
 
 void ReadCommand::onWaitExpired()
@@ -73,7 +75,7 @@ void ReadCommand::onEnded(const ReadoutEnd &end)
     if (end.reason == EndReason::Complete)
         finish(kExitComplete);
     else
-        finish(m_interrupted ? kExitInterrupted : kExitFailed);
+        finish(m_interruptStatus ? m_interruptStatus : kExitFailed);
 }
 
 void ReadCommand::finish(int exitStatus)

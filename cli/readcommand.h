@@ -14,7 +14,8 @@ enum ExitStatus {
     kExitFailed = 1,        // the read-out failed after the port opened
     kExitUsage = 2,
     kExitPortNotOpened = 3,
-    kExitInterrupted = 130,
+    kExitInterrupted = 130, // Ctrl-C (SIGINT): 128 + its number, as shells report it
+    kExitTerminated = 143,  // SIGTERM, or on Windows the console closed
 };
 
 class ReadCommand : public QObject
@@ -27,8 +28,9 @@ public:
     // Checks the folder, opens the port and starts keying. False, with the reason on standard
     // error, when the read-out cannot start; exitStatus() then says why.
     bool start();
-    // Ctrl-C or SIGTERM: close port and dump file, what was written stays.
-    void interrupt();
+    // Ctrl-C (SIGINT) or SIGTERM: close port and dump file, what was written stays. The run
+    // then ends with kExitInterrupted or kExitTerminated.
+    void interrupt(int signalNumber);
     int exitStatus() const { return m_exitStatus; }
 
 signals:
@@ -43,6 +45,6 @@ private:
     ConsoleLog &m_console;
     ReadoutSession m_session;
     QTimer m_bannerWait;
-    bool m_interrupted = false;
+    int m_interruptStatus = 0;  // the exit status an interrupt asked for, 0 while none came
     int m_exitStatus = kExitFailed;
 };

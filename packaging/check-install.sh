@@ -2,7 +2,9 @@
 # check-install.sh CMAKE BUILD_DIR APP_ID VERSION: installs the build into a scratch
 # prefix and checks that a desktop would find everything: both programs and nothing
 # else in bin/, a valid desktop entry and metainfo that name each other and the
-# current version, and every icon at the size its folder promises.
+# current version, and every icon at the size its folder promises; and that man and
+# Debian would: a manual page for each program, the copyright file and the changelog
+# of this version, compressed as Debian wants them; and the user guide beside them.
 set -euo pipefail
 cmake=$1 build=$2 id=$3 version=$4
 prefix=$(mktemp -d)
@@ -33,5 +35,25 @@ for size in 16 32 48 128 256; do
   [ -f "$png" ] && read -r w h < <(od -An -tu4 --endian=big -j16 -N8 "$png") || { fail "$png is missing"; continue; }
   [ "$w $h" = "$size $size" ] || fail "$png is ${w}x${h}"
 done
+
+# gzip -9n: no file name stored (flags byte 3 clear), no time stamp (bytes 4 to 7), and the
+# "best compression" mark (byte 8 is 2).
+gzipped_9n() {
+  [ -f "$1" ] && gzip -t "$1" 2>/dev/null && [ "$(od -An -tu1 -j3 -N6 "$1" | tr -s ' ')" = " 0 0 0 0 0 2" ]
+}
+for program in tamrix tamrix-read; do
+  page=share/man/man1/$program.1.gz
+  gzipped_9n "$page" || fail "$page is missing or not compressed with gzip -9n"
+  gzip -dc "$page" 2>/dev/null | sed 's/\\-/-/g' | grep "^\.TH ${program^^} 1 .*\"Tamrix $version\"" >/dev/null \
+    || fail "$page is not the page of $program $version"
+done
+doc=share/doc/tamrix
+head -n 1 "$doc/copyright" 2>/dev/null | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+  || fail "$doc/copyright is missing or not machine-readable"
+gzipped_9n "$doc/changelog.gz" || fail "$doc/changelog.gz is missing or not compressed with gzip -9n"
+gzip -dc "$doc/changelog.gz" 2>/dev/null | sed -n 1p | grep "^tamrix ($version) " >/dev/null || fail "$doc/changelog.gz does not begin with version $version"
+[ -f "$doc/user-guide.md" ] || fail "$doc/user-guide.md is missing"
+[ ! -e share/lintian ] || fail "lintian's overrides are for the package only"
+
 [ $status -eq 0 ] && echo "install layout ok"
 exit $status

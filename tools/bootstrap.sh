@@ -1,8 +1,9 @@
 # Shared set-up for ./run and ./test: install what is missing, then configure and build.
 # Sourced, not run.
 
-# desktop-file-utils and appstream: the validators the install check runs.
-TAMRIX_PACKAGES="cmake g++ make qt6-base-dev qt6-serialport-dev desktop-file-utils appstream"
+# desktop-file-utils and appstream: the validators the install check runs; man-db: the check
+# that the manual pages render without a warning.
+TAMRIX_PACKAGES="cmake g++ make qt6-base-dev qt6-serialport-dev desktop-file-utils appstream man-db"
 
 tamrix_install_missing() {
   local missing=() pkg
