@@ -40,10 +40,12 @@ inline void checkFailedReadout()
     }
     if (!stopAt.isEmpty()) {
         QTRY_VERIFY_WITH_TIMEOUT(r.log.endsWith(stopAt), kReadoutLimitMs);
+        const qsizetype keys = r.receiver.received().count('\x1F');
         QTest::qWait(400);  // the session has really settled in this wait
         QVERIFY(r.log.endsWith(stopAt));
-        // After the silent box's hint the keying went on.
-        QVERIFY(!stopAt.contains("No answer") || r.receiver.received().count('\x1F') > 50);
+        // After the silent box's hint the keying goes on.
+        if (stopAt.contains("No answer"))
+            QTRY_VERIFY(r.receiver.received().count('\x1F') > keys);
         r.session.stop();
     }
     QVERIFY(r.waitForEnd());
