@@ -1,6 +1,6 @@
 #include "cli/consolelog.h"
 
-#include "readout/wiretext.h"
+#include "session/readoutsession.h"
 
 #include <QStringList>
 
@@ -64,7 +64,7 @@ void ConsoleLog::progress(int blocksDone, int blocksInAll)
     }
     m_done = blocksDone;
     const double seconds = m_since.elapsed() / 1000.0;
-    const double rate = seconds > 0.2 ? (blocksDone - m_doneAtStart) * wire::kBlockDataSize / seconds : 0;
+    const double rate = seconds > 0.2 ? (blocksDone - m_doneAtStart) * ReadoutSession::kBlockBytes / seconds : 0;
     clearBar();
     m_bar = progressText(blocksDone, blocksInAll, rate);
     drawBar();
@@ -112,7 +112,7 @@ QString progressText(int blocksDone, int blocksInAll, double bytesPerSecond)
         + QStringLiteral(" %1/%2 blocks").arg(blocksDone, 3).arg(blocksInAll);
     if (bytesPerSecond <= 0)
         return text;
-    const int left = int(std::ceil((blocksInAll - blocksDone) * double(wire::kBlockDataSize) / bytesPerSecond));
+    const int left = int(std::ceil((blocksInAll - blocksDone) * double(ReadoutSession::kBlockBytes) / bytesPerSecond));
     return text + QStringLiteral("  %1 kB/s  %2:%3 left")
                       .arg(bytesPerSecond / 1024, 0, 'f', 1)
                       .arg(left / 60)

@@ -1,9 +1,5 @@
 #include "cli/readcommand.h"
 
-#include "dumpfile/dumpfolder.h"
-
-#include <QDir>
-
 #include <csignal>
 
 ReadCommand::ReadCommand(const ReadOptions &options, ConsoleLog &console, QObject *parent)
@@ -25,23 +21,10 @@ ReadCommand::ReadCommand(const ReadOptions &options, ConsoleLog &console, QObjec
 
 bool ReadCommand::start()
 {
-    const QString folder = m_options.settings.outputFolder;
-    const QString problem = folderProblem(folder);
-    if (!problem.isEmpty()) {
-        m_console.error("tamrix-read: cannot save the dump in " + QDir::toNativeSeparators(folder) + ": " + problem);
-        m_exitStatus = kExitUsage;
-        return false;
-    }
-    const StartOutcome outcome = m_session.start(m_options.settings);
-    if (!outcome.refusal.isEmpty()) {
-        m_console.error("tamrix-read: " + outcome.refusal);
-        m_exitStatus = kExitUsage;
-        return false;
-    }
+    const StartOutcome outcome = m_session.start(m_options.request);
     if (!outcome.started()) {
-        const OpenFailureReport report = describeOpenFailure(outcome.port, m_options.settings.port);
-        m_console.error(report.boxPrompt.isEmpty() ? report.logLine.trimmed() : report.boxPrompt);
-        m_exitStatus = kExitPortNotOpened;
+        m_console.error("tamrix-read: " + outcome.words);
+        m_exitStatus = outcome.refused == StartOutcome::Refused::Port ? kExitPortNotOpened : kExitUsage;
         return false;
     }
     if (m_options.waitSeconds)
@@ -67,8 +50,8 @@ void ReadCommand::onWaitExpired()
 void ReadCommand::onEnded(const ReadoutEnd &end)
 {
     m_bannerWait.stop();
-    // There is no Close button here: a failed block closes port and dump file at once.
-    if (end.reason == EndReason::BlockSumWrong) {
+    // A read-out that ended with the port open waits for Close; there is none here.
+    if (m_session.isPortOpen()) {
         m_console.warn(QStringLiteral("The read-out has stopped and the dump is incomplete.\r\n"));
         m_session.stop();
     }

@@ -1,19 +1,27 @@
 #include "cli/readoptions.h"
 
-#include "dumpfile/dumpfolder.h"
-#include "readout/loaderbanner.h"
-#include "serial/portlist.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
 namespace {
 
+// The size options as --size takes them: "64|128", "64 or 128".
+QString sizeList(const QString &separator)
+{
+    QStringList sizes;
+    for (int sizeKb : loaderSizeOptions())
+        sizes << QString::number(sizeKb);
+    if (separator == QLatin1String("|") || sizes.size() < 2)
+        return sizes.join(separator);
+    return sizes.mid(0, sizes.size() - 1).join(QStringLiteral(", ")) + separator + sizes.constLast();
+}
+
 ReadCommandLine usageError(const QString &what)
 {
     return {ReadCommandLine::Action::UsageError, {},
             "tamrix-read: " + what + "\n"
-            "Usage: tamrix-read --port DEVICE [--size 64|128] [--header] [--output DIR] [--wait SECONDS]\n"
+            "Usage: tamrix-read --port DEVICE [--size " + sizeList(QStringLiteral("|")) + "] [--header] [--output DIR] [--wait SECONDS]\n"
             "       tamrix-read --list-ports\n"
             "Try 'tamrix-read --help' for more.\n"};
 }
@@ -30,9 +38,11 @@ ReadCommandLine parseReadCommandLine(const QStringList &arguments, const QString
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the program's version."));
     const QCommandLineOption port(QStringLiteral("port"),
         QStringLiteral("Serial port: a device such as /dev/ttyUSB0 or COM7; a bare number n is COM n."), QStringLiteral("DEVICE"));
+    const QString defaultSize = QString::number(defaultLoaderSize());
     const QCommandLineOption size(QStringLiteral("size"),
-        QStringLiteral("Loader size in kB, 64 or 128 (default 128). A banner that names the loader decides it."),
-        QStringLiteral("64|128"), QStringLiteral("128"));
+        "Loader size in kB, " + sizeList(QStringLiteral(" or ")) + " (default " + defaultSize
+            + "). A banner that names the loader decides it.",
+        sizeList(QStringLiteral("|")), defaultSize);
     const QCommandLineOption header(QStringLiteral("header"),
         QStringLiteral("Name the dump after the loader and add the header for the KUP loader."));
     const QCommandLineOption output(QStringLiteral("output"),
@@ -57,9 +67,9 @@ ReadCommandLine parseReadCommandLine(const QStringList &arguments, const QString
         return usageError(QStringLiteral("Which serial port? Give it with --port."));
 
     ReadOptions options;
-    const LoaderFamily family = familyOfSize(parser.value(size).toInt());
-    if (family.sizeKb == 0)
-        return usageError("--size is 64 or 128, not " + parser.value(size));
+    options.request.sizeKb = parser.value(size).toInt();
+    if (!loaderSizeOptions().contains(options.request.sizeKb))
+        return usageError("--size is " + sizeList(QStringLiteral(" or ")) + ", not " + parser.value(size));
     if (parser.isSet(wait)) {
         bool ok = false;
         const int seconds = parser.value(wait).toInt(&ok);
@@ -67,10 +77,9 @@ ReadCommandLine parseReadCommandLine(const QStringList &arguments, const QString
             return usageError("--wait takes a number of seconds, not " + parser.value(wait));
         options.waitSeconds = seconds;
     }
-    options.settings.port = portForText(parser.value(port));
-    options.settings.startBlock = family.startBlock;
-    options.settings.blockCount = family.blockCount;
-    options.settings.headerOption = parser.isSet(header);
-    options.settings.outputFolder = outputFolder(parser.value(output), currentFolder);
+    options.request.portText = parser.value(port);
+    options.request.headerOption = parser.isSet(header);
+    options.request.folderText = parser.value(output);
+    options.request.defaultFolder = currentFolder;
     return {ReadCommandLine::Action::Read, options, {}};
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The command line of tamrix-read.
 
-#include "session/readoutsession.h"
+#include "session/readoutrequest.h"
 
 #include <QStringList>
 
@@ -9,7 +9,7 @@
 
 struct ReadOptions
 {
-    ReadoutSettings settings;         // the window's settings, from the options
+    ReadoutRequest request;           // what the window's user gives, from the options
     std::optional<int> waitSeconds;   // give up when no banner came within this long
 };
 

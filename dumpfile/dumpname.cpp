@@ -23,8 +23,9 @@ QByteArray withoutTrailingLineEnds(QByteArray version)
     return version;
 }
 
-// Name characters for a 128 kB loader whose first block does not carry its name.
-bool nameFromVersion128(const QByteArray &version, QByteArray *nameChars, int *headerNameLength)
+// Name characters from a 7- or 5-character version, for a loader whose first block does not
+// carry its name.
+bool nameFromVersion(const QByteArray &version, QByteArray *nameChars, int *headerNameLength)
 {
     if (version.size() == 7) {
         *nameChars = charsAt(version, {1, 3, 5}) + version.mid(6, 2);
@@ -64,21 +65,25 @@ DumpPlan planDump(const DumpRequest &request)
     if (!request.headerOption)
         return plain;
 
-    if (request.loaderSizeKb == 64)
-        return named(charsAt(request.loaderVersion, {1, 3, 5}), request.templates.header64, 6);
-
-    if (request.loaderSizeKb == 128) {
-        const QByteArray &frame = request.firstFrame;
-        if (frame.size() >= 7 && frame.startsWith("BL"))
-            return named(frame.mid(2, 5), request.templates.header128, 8);
-
-        QByteArray nameChars;
-        int headerNameLength = 0;
-        // The usual banner leaves a CR behind the version ("6.0.2.1" CR); without it the
-        // version rules apply again.
-        if (nameFromVersion128(request.loaderVersion, &nameChars, &headerNameLength)
-            || nameFromVersion128(withoutTrailingLineEnds(request.loaderVersion), &nameChars, &headerNameLength))
-            return named(nameChars, request.templates.header128, headerNameLength);
+    if (const LoaderFamily *family = request.family) {
+        const QByteArray &header = family->headerTemplate;
+        switch (family->nameRule) {
+        case LoaderFamily::NameRule::VersionOnly:
+            return named(charsAt(request.loaderVersion, {1, 3, 5}), header, 6);
+        case LoaderFamily::NameRule::FirstBlockOrVersion: {
+            const QByteArray &frame = request.firstFrame;
+            if (frame.size() >= 7 && frame.startsWith("BL"))
+                return named(frame.mid(2, 5), header, 8);
+            QByteArray nameChars;
+            int headerNameLength = 0;
+            // The usual banner leaves a CR behind the version ("6.0.2.1" CR); without it the
+            // version rules apply again.
+            if (nameFromVersion(request.loaderVersion, &nameChars, &headerNameLength)
+                || nameFromVersion(withoutTrailingLineEnds(request.loaderVersion), &nameChars, &headerNameLength))
+                return named(nameChars, header, headerNameLength);
+            break;
+        }
+        }
     }
 
     DumpPlan fallback = plain;

@@ -34,26 +34,6 @@ QByteArray BannerScanner::rawVersion() const
     return m_markFound ? m_afterMark : m_head.mid(kNoMarkOffset, kVersionLength);
 }
 
-LoaderFamily loaderFamily(const QByteArray &version)
-{
-    switch (version.isEmpty() ? '\0' : version.front()) {
-    case '1': case '2': case '3':
-        return familyOfSize(64);
-    case '5': case '6':
-        return familyOfSize(128);
-    default:
-        return {};
-    }
-}
-
-LoaderFamily familyOfSize(int sizeKb)
-{
-    if (sizeKb != 64 && sizeKb != 128)
-        return {};
-    const auto blocks = static_cast<qint16>(sizeKb);  // 1 kB blocks
-    return {blocks, static_cast<qint16>(2048 - blocks), blocks};
-}
-
 QByteArray trimRecognisedVersion(const QByteArray &version)
 {
     if (version.size() >= 8 && version.at(6) == '\r' && version.at(7) == '\n')

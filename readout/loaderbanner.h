@@ -1,6 +1,5 @@
 #pragma once
-// Reading the boot banner: when it is complete, which loader version it names, which family
-// that version belongs to.
+// Reading the boot banner: when it is complete and which loader version it names.
 
 #include "readout/tokenwait.h"
 
@@ -31,20 +30,6 @@ private:
     QByteArray m_head;       // first characters of the text, for the case without a mark
     QByteArray m_afterMark;  // up to 8 characters after the first mark
 };
-
-struct LoaderFamily
-{
-    qint16 sizeKb = 0;       // 0: not recognised, the window's block settings stay
-    qint16 startBlock = 0;
-    qint16 blockCount = 0;
-};
-
-// The family by the version's first character: "1" to "3" are 64 kB loaders, "5" and "6" 128 kB.
-LoaderFamily loaderFamily(const QByteArray &version);
-
-// The blocks a loader of that size occupies, up to the last block 2047: 64 kB from 1984, 128 kB
-// from 1920. Any other size is no family.
-LoaderFamily familyOfSize(int sizeKb);
 
 // A recognised version whose characters 7 and 8 are CR LF is cut to its first 5 characters.
 QByteArray trimRecognisedVersion(const QByteArray &version);

@@ -21,12 +21,11 @@ void ReadoutEngine::setRequest(qint16 startBlock, qint16 blockCount)
     m_blockCount = blockCount;
 }
 
-ReadoutActions ReadoutEngine::start(bool headerOption, const DumpTemplates &templates)
+ReadoutActions ReadoutEngine::start(bool headerOption)
 {
     m_headerOption = headerOption;
-    m_templates = templates;
     m_loaderVersion.clear();
-    m_loaderSizeKb = 0;
+    m_family = nullptr;
     m_blockIndex = 0;
     m_blockSum = 0;
     m_totalSum = 0;
@@ -80,20 +79,19 @@ ReadoutActions ReadoutEngine::stallTimeout()
 void ReadoutEngine::identify(ReadoutActions &out)
 {
     QByteArray version = m_banner.rawVersion();
-    const LoaderFamily family = loaderFamily(version);
-    if (family.sizeKb != 0) {
+    m_family = familyOfVersion(version);
+    if (m_family) {
         version = trimRecognisedVersion(version);
-        m_startBlock = family.startBlock;
-        m_blockCount = family.blockCount;
+        m_startBlock = qint16(m_family->startBlock);
+        m_blockCount = qint16(m_family->blockCount);
         order(out, Kind::ProgressValue, 0);
         order(out, Kind::ProgressMax, m_blockCount);
     }
     m_loaderVersion = version;
-    m_loaderSizeKb = family.sizeKb;
     log(out, "BL version: " + wire::toLogText(m_loaderVersion) + kLineEnd);
     // The number keeps the blank of its sign position: "BL size:  128 kB".
-    log(out, QStringLiteral("BL size:  %1 kB").arg(m_loaderSizeKb) + kLineEnd);
-    if (family.sizeKb == 0)
+    log(out, QStringLiteral("BL size:  %1 kB").arg(m_family ? m_family->sizeKb : 0) + kLineEnd);
+    if (!m_family)
         warn(out, QStringLiteral("Warning: the loader was not recognised, so the size comes from the size option: "
                                  "blocks %1 to %2.").arg(m_startBlock).arg(int(m_startBlock) + m_blockCount - 1) + kLineEnd);
     awaitText(State::FlashEnd, {wire::kFlashEnd});
@@ -163,7 +161,7 @@ void ReadoutEngine::takeFrame(ReadoutActions &out)
 {
     const QByteArray data = m_rxBytes.left(wire::kBlockDataSize);
     if (m_blockIndex == 0) {
-        const DumpPlan plan = planDump({m_headerOption, m_loaderSizeKb, m_loaderVersion, m_rxBytes.left(7), m_templates});
+        const DumpPlan plan = planDump({m_headerOption, m_family, m_loaderVersion, m_rxBytes.left(7)});
         if (!plan.note.isEmpty())
             warn(out, plan.note);
         out.push_back({Kind::OpenDump, plan.header, plan.fileName});

@@ -32,7 +32,7 @@ public:
     // The block settings of the window, taken before the port is opened.
     void setRequest(qint16 startBlock, qint16 blockCount);
     // The port is open: begin keying and wait for the banner.
-    ReadoutActions start(bool headerOption, const DumpTemplates &templates);
+    ReadoutActions start(bool headerOption);
     // One read of the port.
     ReadoutActions feed(const QByteArray &chunk);
     // No byte for kStallLimit (readoutend.h) while awaitsBinary().
@@ -65,12 +65,11 @@ private:
 
     State m_state = State::Idle;
     bool m_headerOption = false;
-    DumpTemplates m_templates;
 
     qint16 m_startBlock = 0;
     qint16 m_blockCount = 0;
     QByteArray m_loaderVersion;
-    qint16 m_loaderSizeKb = 0;
+    const LoaderFamily *m_family = nullptr;  // none: not recognised
 
     BannerScanner m_banner;
     TokenWait m_rxText;       // the text of the current handshake wait

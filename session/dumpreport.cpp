@@ -1,6 +1,6 @@
 #include "session/dumpreport.h"
 
-#include "dumpfile/dumpfolder.h"
+#include "session/outputfolder.h"
 #include "dumpfile/dumpwriter.h"
 
 namespace {

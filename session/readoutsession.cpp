@@ -1,7 +1,11 @@
 #include "session/readoutsession.h"
 
-#include "dumpfile/dumpfolder.h"
+#include "readout/loaderfamily.h"
 #include "readout/wiretext.h"
+#include "serial/portlist.h"
+#include "session/outputfolder.h"
+
+#include <QDir>
 
 #include <utility>
 
@@ -20,33 +24,51 @@ ReadoutSession::ReadoutSession(QObject *parent) : QObject(parent)
     connect(&m_stallTimer, &QTimer::timeout, this, &ReadoutSession::onStallTimeout);
     connect(&MSComm1, &SerialLine::dataArrived, this, &ReadoutSession::onDataArrived);
     connect(&MSComm1, &SerialLine::lost, this, [this](const QString &cause) {
-        end(ReadoutEnd::lineLost(m_settings.port.label, cause));
+        end(ReadoutEnd::lineLost(m_port.label, cause));
     });
 }
 
-StartOutcome ReadoutSession::start(const ReadoutSettings &settings)
+StartOutcome ReadoutSession::start(const ReadoutRequest &request)
 {
+    using Refused = StartOutcome::Refused;
+    if (request.portText.trimmed().isEmpty())
+        return {Refused::Request, QStringLiteral("Choose the serial port of the receiver in the list, or type its name."),
+                QStringLiteral("No serial port")};
+    const LoaderFamily *family = familyOfSize(request.sizeKb ? request.sizeKb : kDefaultLoaderSizeKb);
+    if (!family)
+        return {Refused::Request, QStringLiteral("There is no %1 kB loader.").arg(request.sizeKb), QStringLiteral("Loader size")};
+    // Found out before the box is woken, not at the first block.
+    const QString folder = outputFolder(request.folderText, request.defaultFolder);
+    if (const QString problem = folderProblem(folder); !problem.isEmpty()) {
+        const QString shown = QDir::toNativeSeparators(folder);
+        return {Refused::Request, "Cannot save the dump in " + shown + ": " + problem + '.', "Error with the folder " + shown};
+    }
     // A plain dump's name is known now, so a read-out already writing it is found before the
     // box is woken. A named dump is claimed at its first block, when its name is known.
-    if (!settings.headerOption) {
-        const QString path = pathInFolder(settings.outputFolder, kPlainDumpName);
+    if (!request.headerOption) {
+        const QString path = pathInFolder(folder, kPlainDumpName);
         if (m_dumpFile.claim(path) == DumpWriter::Claim::InUse)
-            return {OpenOutcome::Opened, dumpInUseText(path)};
+            return {Refused::Request, dumpInUseText(path), QStringLiteral("Dump file in use")};
     }
-    const OpenOutcome outcome = MSComm1.open(settings.port.device);
-    if (outcome != OpenOutcome::Opened) {
+    const PortChoice port = portForText(request.portText, request.portList);
+    const OpenOutcome opened = MSComm1.open(port.device);
+    if (opened != OpenOutcome::Opened) {
         m_dumpFile.close();
-        return {outcome, {}};
+        const OpenFailureReport report = describeOpenFailure(opened, port);
+        if (report.boxPrompt.isEmpty())
+            return {Refused::Port, report.logLine.trimmed(), {}};
+        return {Refused::Port, report.boxPrompt, report.boxTitle};
     }
-    m_settings = settings;
+    m_port = port;
+    m_folder = folder;
     m_running = true;
     m_lastEnd = {};
     m_totalMatched = false;
-    m_engine.setRequest(settings.startBlock, settings.blockCount);
-    setProgress(0, settings.blockCount);
+    m_engine.setRequest(qint16(family->startBlock), qint16(family->blockCount));
+    setProgress(0, family->blockCount);
     emit portOpened();
     m_silenceTimer.start();
-    carryOut(m_engine.start(settings.headerOption, settings.templates));
+    carryOut(m_engine.start(request.headerOption));
     return {};
 }
 
@@ -147,7 +169,7 @@ void ReadoutSession::setProgress(int value, int maximum)
 
 void ReadoutSession::openDump(const QString &fileName, const QByteArray &header)
 {
-    if (!m_dumpFile.open(pathInFolder(m_settings.outputFolder, fileName), header)) {
+    if (!m_dumpFile.open(pathInFolder(m_folder, fileName), header)) {
         end(dumpFileError());
         return;
     }

@@ -3,35 +3,19 @@
 // engine decides, the session carries it out, and a front end (the window, tamrix-read) shows
 // what the session reports through its signals.
 
-#include "dumpfile/dumpname.h"
 #include "dumpfile/dumpwriter.h"
-#include "session/dumpreport.h"
 #include "readout/readoutengine.h"
+#include "readout/wiretext.h"
 #include "serial/portchoice.h"
 #include "serial/serialline.h"
+#include "session/dumpreport.h"
+#include "session/readoutrequest.h"
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
 #include <chrono>
-
-struct ReadoutSettings
-{
-    PortChoice port;
-    qint16 startBlock = 0;       // the block settings of the size options; a recognised
-    qint16 blockCount = 0;       // banner replaces them
-    bool headerOption = false;   // size from the banner, named dump with the KUP header
-    QString outputFolder;        // the folder the dump goes to
-    DumpTemplates templates;
-};
-
-struct StartOutcome
-{
-    OpenOutcome port = OpenOutcome::Opened;  // how opening the port went
-    QString refusal;  // why the read-out was refused before the port was tried, in words
-    bool started() const { return refusal.isEmpty() && port == OpenOutcome::Opened; }
-};
 
 class ReadoutSession : public QObject
 {
@@ -45,9 +29,10 @@ public:
 
     explicit ReadoutSession(QObject *parent = nullptr);
 
-    // Claims a plain dump's name, opens the port and starts keying the loader awake. Unless it
-    // started, nothing is open, nothing was sent, and the front end tells the user why.
-    StartOutcome start(const ReadoutSettings &settings);
+    // Resolves the port, checks the folder, picks the blocks of the size option, claims a plain
+    // dump's name, opens the port and starts keying the loader awake. Unless it started, nothing
+    // is open, nothing was sent, and the outcome says why in words for the user.
+    StartOutcome start(const ReadoutRequest &request);
     // Closes port and dump file, as Close does; logs "Serial port closed." if the port was open.
     // A read-out still running ends as Stopped.
     void stop();
@@ -56,6 +41,8 @@ public:
     bool isDumpFileOpen() const { return m_dumpFile.isOpen(); }
     bool isKeying() const { return Timer1.isActive(); }
     QString outputFileName() const { return m_outputFileName; }
+    // The data bytes of one block, for a front end that shows a rate.
+    static constexpr int kBlockBytes = wire::kBlockDataSize;
 
 signals:
     // The log, as the loader's tools have always written it: a text may continue the last line.
@@ -101,7 +88,8 @@ private:
     QElapsedTimer m_lastProgress;
     ReadoutEngine m_engine;
     DumpWriter m_dumpFile;
-    ReadoutSettings m_settings;
+    PortChoice m_port;
+    QString m_folder;         // where the dump goes
     ReadoutActions m_pending;  // log and progress of the batch being carried out
     ReadoutEnd m_lastEnd;      // how the last read-out ended, for what its unfinished dump holds
     bool m_totalMatched = false;

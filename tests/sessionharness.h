@@ -6,7 +6,7 @@
 #include "support/cputime.h"
 #include "support/virtualreceiver.h"
 
-#include "dumpfile/dumpfolder.h"
+#include "session/outputfolder.h"
 #include "session/readoutsession.h"
 
 #include <QCryptographicHash>
@@ -22,10 +22,8 @@
 
 inline constexpr int kReadoutLimitMs = 60000;
 
-// The window's block settings as it starts: those of a 128 kB loader.
-inline const LoaderFamily kWindowBlocks = familyOfSize(128);
-
-inline QByteArray completeWindowWire() { return completeWire(kWindowBlocks.startBlock, kWindowBlocks.blockCount); }
+// A complete read-out at the size option a window starts with: the 128 blocks of a 128 kB loader.
+inline QByteArray completeWindowWire() { return completeWire(1920, 128); }
 
 inline QByteArray readFile(const QString &path)
 {
@@ -80,8 +78,7 @@ struct SessionRun
     StartOutcome startSession(bool header)
     {
         end.reset();
-        const PortChoice port{receiver.devicePath(), receiver.devicePath()};
-        return session.start({port, kWindowBlocks.startBlock, kWindowBlocks.blockCount, header, outputFolder, {}});
+        return session.start({receiver.devicePath(), {}, 0, header, outputFolder, {}});
     }
     // Runs the event loop as the programs do, without the sleeps of QTest::qWait between passes.
     bool waitForEnd()

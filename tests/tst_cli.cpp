@@ -62,16 +62,15 @@ void TestCli::optionsAndConsoleText()
     const auto parse = [](const QStringList &args) { return parseReadCommandLine(QStringList{"tamrix-read"} + args, "/here"); };
     ReadCommandLine c = parse({"--port", "3", "--size", "64", "--header", "--wait", "5"});
     QCOMPARE(int(c.action), int(ReadCommandLine::Action::Read));
-    QCOMPARE(c.options.settings.port.label, QStringLiteral("COM 3"));
-    QCOMPARE(c.options.settings.startBlock, familyOfSize(64).startBlock);
-    QCOMPARE(c.options.settings.blockCount, familyOfSize(64).blockCount);
-    QVERIFY(c.options.settings.headerOption);
-    QCOMPARE(c.options.settings.outputFolder, QStringLiteral("/here"));
+    QCOMPARE(c.options.request.portText, QStringLiteral("3"));
+    QCOMPARE(c.options.request.sizeKb, 64);
+    QVERIFY(c.options.request.headerOption);
+    QCOMPARE(c.options.request.folderText, QString());
+    QCOMPARE(c.options.request.defaultFolder, QStringLiteral("/here"));
     QCOMPARE(*c.options.waitSeconds, 5);
     c = parse({"--port", "/dev/ttyUSB0", "--output", "/dumps"});
-    QCOMPARE(c.options.settings.port.device, QStringLiteral("/dev/ttyUSB0"));
-    QCOMPARE(c.options.settings.blockCount, familyOfSize(128).blockCount);
-    QCOMPARE(c.options.settings.outputFolder, QStringLiteral("/dumps"));
+    QCOMPARE(c.options.request.sizeKb, 128);
+    QCOMPARE(c.options.request.folderText, QStringLiteral("/dumps"));
     QVERIFY(!c.options.waitSeconds);
     for (const QStringList &bad : {QStringList{}, {"--port"}, {"--port", "x", "--size", "32"}, {"--port", "x", "--wait", "0"},
                                    {"--port", "x", "extra"}, {"--port", "x", "--bogus"}}) {
@@ -175,9 +174,9 @@ void TestCli::eachFailureHasItsStatus_data()
     QTest::newRow("bad usage") << QStringList{"--none"} << QStringList{"--port", "x", "--size", "32"} << 2 << ""
         << "tamrix-read: --size is 64 or 128, not 32\n";
     QTest::newRow("output folder missing") << QStringList{"--none"} << QStringList{"--port", "x", "--output", "missing"} << 2 << ""
-        << "tamrix-read: cannot save the dump in missing: it does not exist\n";
+        << "tamrix-read: Cannot save the dump in missing: it does not exist.\n";
     QTest::newRow("port not present") << QStringList{"--none"} << QStringList{"--port", "/dev/tamrix-none"} << 3 << ""
-        << "Serial port /dev/tamrix-none not present.\n";
+        << "tamrix-read: Serial port /dev/tamrix-none not present.\n";
 }
 
 void TestCli::eachFailureHasItsStatus()

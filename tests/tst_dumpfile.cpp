@@ -1,6 +1,6 @@
 // Dump names, KUP headers and the file writer.
 
-#include "dumpfile/dumpfolder.h"
+#include "session/outputfolder.h"
 #include "dumpfile/dumpname.h"
 #include "dumpfile/dumpwriter.h"
 #include "dumpfile/earlierdump.h"
@@ -18,7 +18,7 @@ namespace {
 
 DumpPlan plan(bool header, int sizeKb, const QByteArray &version, const QByteArray &frame = QByteArray(7, 'z'))
 {
-    return planDump({header, sizeKb, version, frame, {}});
+    return planDump({header, familyOfSize(sizeKb), version, frame});
 }
 
 QByteArray readAll(const QString &path)

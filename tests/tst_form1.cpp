@@ -94,10 +94,8 @@ void TestForm1::startsAsDesigned()
 
     auto *ports = child<QComboBox>(w, "cmbCom");
     QVERIFY(ports->count() >= 4);  // then the system's own ports
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4; ++i)
         QCOMPARE(ports->itemText(i), QStringLiteral("COM %1").arg(i + 1));
-        QCOMPARE(ports->itemData(i).toInt(), i + 1);
-    }
     QVERIFY(ports->isEditable());
     QCOMPARE(ports->toolTip(), QStringLiteral("Select the COM-Port for the receiver"));
 
@@ -296,7 +294,7 @@ void TestForm1::portListCommandLineAndMemory()
     box->hidePopup();
     box->setCurrentIndex(4);
     QCOMPARE(box->currentText(), QStringLiteral("ttyUSB0"));
-    QCOMPARE(box->selectedPort().device, QStringLiteral("/dev/ttyUSB0"));
+    QCOMPARE(portForText(box->currentText(), box->entries()).device, QStringLiteral("/dev/ttyUSB0"));
     // A device typed whole looks the same, not cut off at its start, and keeps its text.
     const QImage shortName = box->lineEdit()->grab().toImage();
     box->setEditText(QStringLiteral("/dev/ttyUSB0"));

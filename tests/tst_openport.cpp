@@ -1,7 +1,7 @@
 // The window around a read-out: opening and closing the port against real pseudo-terminals, the
 // busy and idle states, the lamp, the message boxes, and what it shows of a whole read-out.
 
-#include "dumpfile/dumpfolder.h"
+#include "session/outputfolder.h"
 #include "dumpfile/dumpwriter.h"
 #include "formprobe.h"
 #include "support/virtualreceiver.h"

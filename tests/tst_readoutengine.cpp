@@ -101,7 +101,7 @@ QStringList replay(const QStringList &lines, int cutStep = -1, qsizetype cutAt =
         qsizetype limit = -1;
         if (words[0] == "window") {
             engine.setRequest(words.value(1).toShort(), words.value(2).toShort());
-            apply(engine.start(words.value(3) == "header", DumpTemplates{}));
+            apply(engine.start(words.value(3) == "header"));
         } else if (line == "stall") {
             apply(engine.stallTimeout());
         } else if (line == "close") {

@@ -160,7 +160,7 @@ void TestSession::readoutsNeverTakeEachOthersDump()
     QVERIFY(a.start({"--silent"}));
     QVERIFY(b.receiver.start({}));
     const StartOutcome refused = b.startSession(false);
-    QCOMPARE(refused.refusal, "Another read-out is writing " + shownPath(a.path()) + '.');
+    QCOMPARE(refused.words, "Another read-out is writing " + shownPath(a.path()) + '.');
     QVERIFY(!b.session.isPortOpen());
     a.session.stop();
     QTest::qWait(400);

@@ -1,6 +1,6 @@
 #include "ui/form1.h"
 
-#include "dumpfile/dumpfolder.h"
+#include "session/outputfolder.h"
 
 #include "ui/appicon.h"
 #include "ui/captionfit.h"
@@ -104,18 +104,17 @@ void Form1::buildControls()
 
     Label1 = make<QLabel>(frmDataInfo, "Label1", QStringLiteral("Start with Block"));
     placeInTwips(Label1, 120, 240, 1215, 255);
-    txtStart = make<QLineEdit>(frmDataInfo, "txtStart", QStringLiteral("1920"));
+    txtStart = make<QLineEdit>(frmDataInfo, "txtStart");
     txtStart->setEnabled(false);
     placeInTwips(txtStart, 1680, 200, 495, 285);
     Label2 = make<QLabel>(frmDataInfo, "Label2", QStringLiteral("Number of Blocks"));
     placeInTwips(Label2, 120, 520, 1335, 255);
-    txtNumber = make<QLineEdit>(frmDataInfo, "txtNumber", QStringLiteral("0128"));
+    txtNumber = make<QLineEdit>(frmDataInfo, "txtNumber");
     txtNumber->setEnabled(false);
     placeInTwips(txtNumber, 1680, 500, 495, 285);
     optBL64 = make<QRadioButton>(frmDataInfo, "optBL64", QStringLiteral("BL 64 kB"));
     placeInTwips(optBL64, 2400, 200, 1095, 255);
     optBL128 = make<QRadioButton>(frmDataInfo, "optBL128", QStringLiteral("BL 128 kB"));
-    optBL128->setChecked(true);
     placeInTwips(optBL128, 2400, 500, 1095, 255);
 
     Command1 = make<QPushButton>(this, "Command1", QStringLiteral("Open"));
@@ -206,8 +205,7 @@ void Form1::load()
     Text1->replaceText(QStringLiteral(
         "Select the COM-Port, the size of the BootLoader, click OPEN and turn the STB on."));
     Text2->setText(defaultFolder());
-    LoaderHeader128 = kLoaderHeader128;
-    LoaderHeader64 = kLoaderHeader64;
+    selectSizeOption(defaultLoaderSize());
 }
 
 QString Form1::defaultFolder() const

@@ -10,7 +10,6 @@
 
 #include <functional>
 
-struct LoaderFamily;
 class LinkLabel;
 class PortBox;
 class LogView;
@@ -50,7 +49,6 @@ public:
     using MessageBoxHandler = std::function<void(const QString &prompt, const QString &title)>;
     void setMessageBoxHandler(MessageBoxHandler handler) { m_messageBoxHandler = std::move(handler); }
 
-    const ReadoutSession &session() const { return m_session; }
     bool isPortOpen() const { return m_session.isPortOpen(); }
     bool isDumpFileOpen() const { return m_session.isDumpFileOpen(); }
     bool isKeying() const { return m_session.isKeying(); }
@@ -72,18 +70,20 @@ private:
     void showMessageBox(const QString &prompt, const QString &title);
 
     // Port opening and closing, and the busy and idle states that go with them
-    bool OpenPort(const ReadoutSettings &settings);
+    bool OpenPort(const ReadoutRequest &request);
     void ClosePort();
     void setBusy(bool busy);
 
     // Read-out
     void connectSession();
-    bool outputFolderAccepted(const QString &folder);
 
     // Settings
     void onOptBL64Click();
     void onOptBL128Click();
-    void showBlockRange(const LoaderFamily &family);
+    void showBlockRange(int sizeKb);
+    int sizeOption() const;
+    void selectSizeOption(int sizeKb);
+    void lockSizeOptions();
     void onChkBLClick();
     void onCmdDirClick();
     void saveSettings();
@@ -121,8 +121,6 @@ private:
 
     // The serial line (MSComm1) and the keying timer (Timer1) belong to the session.
     ReadoutSession m_session;
-    QByteArray LoaderHeader128;
-    QByteArray LoaderHeader64;
     MessageBoxHandler m_messageBoxHandler;
     QSettings *m_store = nullptr;
 };

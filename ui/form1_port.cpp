@@ -11,23 +11,18 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-bool Form1::OpenPort(const ReadoutSettings &settings)
+bool Form1::OpenPort(const ReadoutRequest &request)
 {
     // On success the session has reported portOpened, which made the window busy.
-    const StartOutcome outcome = m_session.start(settings);
+    const StartOutcome outcome = m_session.start(request);
     if (outcome.started())
         return true;
-    if (!outcome.refusal.isEmpty()) {
-        showMessageBox(outcome.refusal, QStringLiteral("Dump file in use"));
-        return false;
-    }
-    const OpenFailureReport report = describeOpenFailure(outcome.port, settings.port);
-    if (!report.logLine.isEmpty()) {
+    if (outcome.boxTitle.isEmpty()) {
         Text1->startLine();
-        Text1->appendMessage(report.logLine);
+        Text1->appendMessage(outcome.words + QStringLiteral("\r\n"));
+    } else {
+        showMessageBox(outcome.words, outcome.boxTitle);
     }
-    if (!report.boxPrompt.isEmpty())
-        showMessageBox(report.boxPrompt, report.boxTitle);
     return false;
 }
 
@@ -41,10 +36,7 @@ void Form1::setBusy(bool busy)
 {
     cmbCom->setEnabled(!busy);
     Command1->setEnabled(!busy);
-    // While the header option is ticked the banner decides the size, so the choice stays locked.
-    const bool sizeFree = !busy && !chkBL->isChecked();
-    optBL64->setEnabled(sizeFree);
-    optBL128->setEnabled(sizeFree);
+    lockSizeOptions();
     Command2->setEnabled(busy);
     cmdDir->setEnabled(!busy);
     Text2->setEnabled(!busy);

@@ -2,47 +2,23 @@
 
 #include "ui/form1.h"
 
-#include "dumpfile/dumpfolder.h"
 #include "ui/logview.h"
 #include "ui/portbox.h"
 #include "ui/refreshlimit.h"
 
 #include <QCheckBox>
-#include <QDir>
+#include <QRadioButton>
 #include <QLineEdit>
 #include <QProgressBar>
 
 void Form1::RunReadout()
 {
-    if (cmbCom->currentText().trimmed().isEmpty()) {
-        showMessageBox(QStringLiteral("Choose the serial port of the receiver in the list, or type its name."),
-                       QStringLiteral("No serial port"));
-        return;
-    }
-    const QString folder = outputFolder(Text2->text(), defaultFolder());
-    if (!outputFolderAccepted(folder))
-        return;
-    const ReadoutSettings settings{cmbCom->selectedPort(),
-                                   static_cast<qint16>(txtStart->text().toInt()),
-                                   static_cast<qint16>(txtNumber->text().toInt()),
-                                   chkBL->isChecked(),
-                                   folder,
-                                   {LoaderHeader128, LoaderHeader64}};
     // What a read-out was tried with comes back at the next start, even if this one never ends.
     saveSettings();
-    if (!OpenPort(settings))
+    const ReadoutRequest request{cmbCom->currentText(), cmbCom->entries(), sizeOption(),
+                                 chkBL->isChecked(), Text2->text(), defaultFolder()};
+    if (!OpenPort(request))
         ClosePort();
-}
-
-bool Form1::outputFolderAccepted(const QString &folder)
-{
-    // Found out before the box is woken, not at the first block.
-    const QString problem = folderProblem(folder);
-    if (problem.isEmpty())
-        return true;
-    const QString shown = QDir::toNativeSeparators(folder);
-    showMessageBox("Cannot save the dump in " + shown + ": " + problem + ".", "Error with the folder " + shown);
-    return false;
 }
 
 void Form1::connectSession()

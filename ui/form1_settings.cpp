@@ -2,9 +2,7 @@
 
 #include "ui/form1.h"
 
-#include "dumpfile/dumpfolder.h"
-#include "readout/loaderbanner.h"
-#include "readout/wiretext.h"
+#include "session/outputfolder.h"
 #include "ui/portbox.h"
 
 #include <QCheckBox>
@@ -37,7 +35,7 @@ void Form1::rememberIn(QSettings *store)
     if (QFileInfo(outputFolder(folder, {})).isDir())
         Text2->setText(folder);
     // Through the handlers a click runs: the block texts follow the size, the header locks it.
-    (store->value(kSizeKey).toInt() == 64 ? optBL64 : optBL128)->setChecked(true);
+    selectSizeOption(store->value(kSizeKey, defaultLoaderSize()).toInt());
     chkBL->setChecked(store->value(kHeaderKey).toBool());
 }
 
@@ -47,32 +45,51 @@ void Form1::saveSettings()
         return;
     m_store->setValue(kPortKey, cmbCom->currentText().trimmed());
     m_store->setValue(kFolderKey, Text2->text());
-    m_store->setValue(kSizeKey, optBL64->isChecked() ? 64 : 128);
+    m_store->setValue(kSizeKey, sizeOption());
     m_store->setValue(kHeaderKey, chkBL->isChecked());
 }
 
 void Form1::onOptBL64Click()
 {
-    showBlockRange(familyOfSize(64));
+    showBlockRange(64);
 }
 
 void Form1::onOptBL128Click()
 {
-    showBlockRange(familyOfSize(128));
+    showBlockRange(128);
 }
 
-void Form1::showBlockRange(const LoaderFamily &family)
+int Form1::sizeOption() const
 {
-    txtStart->setText(QString::fromLatin1(wire::fourDigits(family.startBlock)));
-    txtNumber->setText(QString::fromLatin1(wire::fourDigits(family.blockCount)));
+    return optBL64->isChecked() ? 64 : 128;
+}
+
+void Form1::selectSizeOption(int sizeKb)
+{
+    // Through the handler a click runs, so the block boxes follow.
+    (sizeKb == 64 ? optBL64 : optBL128)->setChecked(true);
+}
+
+void Form1::lockSizeOptions()
+{
+    // While the header option is ticked the banner decides the size, and no choice is made
+    // during a read-out.
+    const bool free = !chkBL->isChecked() && !m_session.isPortOpen();
+    optBL64->setEnabled(free);
+    optBL128->setEnabled(free);
+}
+
+void Form1::showBlockRange(int sizeKb)
+{
+    // What the session will ask for, unless the banner names the loader.
+    const BlockRangeText range = blockRangeText(sizeKb);
+    txtStart->setText(range.start);
+    txtNumber->setText(range.count);
 }
 
 void Form1::onChkBLClick()
 {
-    // With the header option the loader's banner decides the size, so the choice is locked.
-    const bool unlocked = !chkBL->isChecked();
-    optBL64->setEnabled(unlocked);
-    optBL128->setEnabled(unlocked);
+    lockSizeOptions();
 }
 
 void Form1::onCmdDirClick()

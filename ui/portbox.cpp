@@ -62,17 +62,11 @@ void PortBox::refresh()
     clear();
     m_entries = portList(m_source());
     for (const PortEntry &entry : m_entries) {
-        // The list's own ports carry their number, the others their device.
-        addItem(entry.listText, entry.number > 0 ? QVariant(entry.number) : QVariant(entry.port.device));
+        addItem(entry.listText);
         setItemData(count() - 1, entry.shortName, kShortNameRole);
     }
     setCurrentIndex(-1);
     setEditText(text);
-}
-
-PortChoice PortBox::selectedPort() const
-{
-    return portForText(currentText(), m_entries);
 }
 
 void PortBox::showPort(const QString &text)

@@ -23,8 +23,8 @@ public:
     void setPortSource(PortSource source) { m_source = std::move(source); }
     // Reads the list again; the text in the box stays.
     void refresh();
-    // The port that the text in the box means.
-    PortChoice selectedPort() const;
+    // The ports of the list as last read, which the text in the box may name.
+    const QList<PortEntry> &entries() const { return m_entries; }
     // Shows `text` as if the user had chosen it: the entry of that name, or else typed in.
     void showPort(const QString &text);
 

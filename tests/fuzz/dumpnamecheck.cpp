@@ -24,7 +24,7 @@ void checkDumpName(const uint8_t *data, size_t size)
     static constexpr int kSizes[] = {0, 64, 128, 96};
     DumpRequest request;
     request.headerOption = data[0] & 1;
-    request.loaderSizeKb = kSizes[(data[0] >> 1) & 3];
+    request.family = familyOfSize(kSizes[(data[0] >> 1) & 3]);
     const size_t versionLength = qMin<size_t>(data[1] % 9, size - 2);
     request.loaderVersion = QByteArray(reinterpret_cast<const char *>(data + 2), qsizetype(versionLength));
     request.firstFrame = QByteArray(reinterpret_cast<const char *>(data + 2 + versionLength), qsizetype(size - 2 - versionLength));
@@ -41,7 +41,7 @@ void checkDumpName(const uint8_t *data, size_t size)
     }
     require(request.headerOption, "a header only when asked for");
     require(plan.header.size() == 40 || plan.header.size() == 42, "a header is 40 or 42 bytes");
-    const QByteArray &header = request.loaderSizeKb == 64 ? request.templates.header64 : request.templates.header128;
+    const QByteArray &header = request.family->headerTemplate;
     require(plan.header.startsWith(header + "BL_") && plan.header.endsWith('x'), "a header is template, BL_, name, x");
     require(plan.fileName.startsWith(QStringLiteral("BL_")) && plan.fileName.endsWith(QStringLiteral("_conv.bin")),
             "a named dump is BL_ name _conv.bin");

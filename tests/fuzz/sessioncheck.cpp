@@ -25,10 +25,10 @@ void require(bool holds, const char *rule)
 
 void SessionCheck::run(const SessionInput &input)
 {
-    const LoaderFamily window = familyOfSize(input.window64 ? 64 : 128);
-    m_engine.setRequest(window.startBlock, window.blockCount);
-    m_progressMax = window.blockCount;
-    apply(m_engine.start(input.headerOption, DumpTemplates{}));
+    const LoaderFamily *window = familyOfSize(input.window64 ? 64 : 128);
+    m_engine.setRequest(qint16(window->startBlock), qint16(window->blockCount));
+    m_progressMax = window->blockCount;
+    apply(m_engine.start(input.headerOption));
 
     for (qsizetype i = 0; i < input.reads.size(); ++i) {
         if (i == input.closeBefore) {

@@ -1,4 +1,4 @@
-#include "dumpfile/dumpfolder.h"
+#include "session/outputfolder.h"
 
 #include <QDir>
 #include <QFileInfo>
