@@ -21,8 +21,8 @@ struct ReadoutAction
         DiscardInput,   // drop whatever the port has received so far
         OpenDump,       // text: file name without folder; bytes: header to write first
         WriteDump,      // bytes: block data
-        End,            // end: the read-out is over; log its words, then close port and dump
-                        // file, except after a failed block, which leaves both open
+        End,            // end: the read-out is over; the session reports it and closes what it
+                        // holds
         Warning,        // text: a line about something that looks wrong; the read-out goes on
     };
 

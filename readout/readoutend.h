@@ -6,12 +6,9 @@
 
 #include <chrono>
 
-// A frame or the total byte that stops coming ends the read-out after this long.
-inline constexpr std::chrono::seconds kStallLimit{10};
-
 enum class EndReason {
     Complete,        // every block sum and the total matched
-    BlockSumWrong,   // port and dump file stay open until the user closes them
+    BlockSumWrong,
     TotalSumWrong,
     Stalled,         // a frame or the total byte stopped coming
     TooManyBytes,
@@ -27,11 +24,18 @@ struct ReadoutEnd
     qint64 got = 0;    // bytes received, or the total sum received
     qint64 want = 0;   // bytes expected, or the total sum computed
     QString cause;     // the system's own words
+    qint64 quietSeconds = 0;  // a stall: how long nothing came
 
     static ReadoutEnd complete() { return of(EndReason::Complete); }
     static ReadoutEnd blockSumWrong(const QString &block) { return of(EndReason::BlockSumWrong, block); }
     static ReadoutEnd totalSumWrong(int received, int computed) { return of(EndReason::TotalSumWrong, {}, received, computed); }
-    static ReadoutEnd stalled(const QString &awaited, qint64 got, qint64 want) { return of(EndReason::Stalled, awaited, got, want); }
+    // `quiet`: how long nothing came, in seconds.
+    static ReadoutEnd stalled(const QString &awaited, qint64 got, qint64 want, qint64 quiet)
+    {
+        ReadoutEnd end = of(EndReason::Stalled, awaited, got, want);
+        end.quietSeconds = quiet;
+        return end;
+    }
     static ReadoutEnd tooManyBytes(const QString &awaited, qint64 got, qint64 want) { return of(EndReason::TooManyBytes, awaited, got, want); }
     static ReadoutEnd lineLost(const QString &port, const QString &cause) { return of(EndReason::LineLost, port, 0, 0, cause); }
     static ReadoutEnd dumpFileError(const QString &path, const QString &cause) { return of(EndReason::DumpFileError, path, 0, 0, cause); }

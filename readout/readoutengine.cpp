@@ -68,11 +68,11 @@ ReadoutActions ReadoutEngine::feed(const QByteArray &chunk)
     return out;
 }
 
-ReadoutActions ReadoutEngine::stallTimeout()
+ReadoutActions ReadoutEngine::stallTimeout(std::chrono::seconds quiet)
 {
     ReadoutActions out;
     if (awaitsBinary())
-        finish(out, ReadoutEnd::stalled(pendingName(), m_rxBytes.size(), expectedBytes()));
+        finish(out, ReadoutEnd::stalled(pendingName(), m_rxBytes.size(), expectedBytes(), quiet.count()));
     return out;
 }
 

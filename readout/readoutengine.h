@@ -12,6 +12,8 @@
 
 #include <QByteArray>
 
+#include <chrono>
+
 class ReadoutEngine
 {
 public:
@@ -26,7 +28,7 @@ public:
         LowerAck,
         Frame,              // waiting for a block frame
         Total,              // waiting for the total sum byte
-        BlockFailed,        // a block failed its sum: over, but port and file stay open
+        BlockFailed,        // a block failed its sum: over, nothing more to do
     };
 
     // The block settings of the window, taken before the port is opened.
@@ -35,8 +37,8 @@ public:
     ReadoutActions start(bool headerOption);
     // One read of the port.
     ReadoutActions feed(const QByteArray &chunk);
-    // No byte for kStallLimit (readoutend.h) while awaitsBinary().
-    ReadoutActions stallTimeout();
+    // No byte came for `quiet` while awaitsBinary().
+    ReadoutActions stallTimeout(std::chrono::seconds quiet);
     // The port was closed (Close, window closed, line lost): the read-out is over, silently.
     void stop() { m_state = State::Idle; }
 

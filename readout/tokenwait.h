@@ -1,7 +1,7 @@
 #pragma once
 // Waits for one of a few tokens in text that arrives in pieces.
 //
-// The text collected since the wait began (RxText) is searched as a whole, so a token split
+// The text collected since the wait began is searched as a whole, so a token split
 // over two reads is found. Only the last few bytes can still become part of a token, so only
 // those are kept: a receiver that prints a megabyte of boot output costs no more than one that
 // prints a line.

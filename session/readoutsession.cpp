@@ -317,5 +317,5 @@ void ReadoutSession::onStallTimeout()
         m_stallTimer.start(std::min<std::chrono::milliseconds>(kStallCheck, kStallLimit - quiet));
         return;
     }
-    carryOut(m_engine.stallTimeout());
+    carryOut(m_engine.stallTimeout(kStallLimit));
 }

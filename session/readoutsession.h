@@ -24,6 +24,8 @@ class ReadoutSession : public QObject
 public:
     // How often a quiet line is looked at for bytes waiting below the wake threshold.
     static constexpr std::chrono::seconds kStallCheck{1};
+    // A frame or the total byte that stops coming ends the read-out after this long.
+    static constexpr std::chrono::seconds kStallLimit{10};
     // A box that has not answered this long after Open gets a hint at the usual causes.
     static constexpr std::chrono::seconds kSilenceHint{15};
 

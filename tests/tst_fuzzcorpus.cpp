@@ -2,7 +2,7 @@
 // same checks in every test run, also where clang and libFuzzer are missing.
 
 #include "fuzz/dumpnamecheck.h"
-#include "fuzz/sessioncheck.h"
+#include "fuzz/enginecheck.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,7 +36,7 @@ void TestFuzzCorpus::corpusKeepsTheRules()
     const QByteArray bytes = file.readAll();
     const auto *data = reinterpret_cast<const uint8_t *>(bytes.constData());
     if (path.contains("/readout/")) {
-        SessionCheck check;
+        EngineCheck check;
         check.run(SessionInput::decode(data, size_t(bytes.size())));
         // The good seeds are whole sessions: they reach the loader's last answer; the others
         // stop where their fault is.

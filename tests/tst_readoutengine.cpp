@@ -103,7 +103,7 @@ QStringList replay(const QStringList &lines, int cutStep = -1, qsizetype cutAt =
             engine.setRequest(words.value(1).toShort(), words.value(2).toShort());
             apply(engine.start(words.value(3) == "header"));
         } else if (line == "stall") {
-            apply(engine.stallTimeout());
+            apply(engine.stallTimeout(std::chrono::seconds(10)));
         } else if (line == "close") {
             portOpen = false, engine.stop();
         } else if (words[0] == "<" && !(read = textRead(line.mid(2), &limit)).isEmpty()) {

@@ -32,8 +32,7 @@ void Form1::connectSession()
     connect(&m_session, &ReadoutSession::logLine, Text1, lineOfItsOwn);
     connect(&m_session, &ReadoutSession::warning, Text1, lineOfItsOwn);
     connect(&m_session, &ReadoutSession::ended, Text1, [lineOfItsOwn, this] {
-        // Only a failed block ends with the port still open: the dump stays open for a look
-        // until Close, and the user must be told so.
+        // A read-out that ended with the port open waits for Close, and the user must be told.
         if (m_session.isPortOpen())
             lineOfItsOwn(QStringLiteral("The read-out has stopped and the dump is incomplete. Click Close to end it.\r\n"));
     });

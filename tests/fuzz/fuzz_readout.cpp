@@ -1,8 +1,8 @@
 // libFuzzer target: whole read-out sessions with whatever the loader might send.
-#include "sessioncheck.h"
+#include "enginecheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    SessionCheck().run(SessionInput::decode(data, size));
+    EngineCheck().run(SessionInput::decode(data, size));
     return 0;
 }

@@ -25,7 +25,7 @@ struct Window
 
 } // namespace
 
-class TestOpenPort : public QObject
+class TestWindowReadout : public QObject
 {
     Q_OBJECT
 
@@ -40,7 +40,7 @@ private slots:
     void theWindowShowsAFailedAndAGoodReadout();
 };
 
-void TestOpenPort::openingAPtyMakesTheWindowBusyAndCloseMakesItIdle()
+void TestWindowReadout::openingAPtyMakesTheWindowBusyAndCloseMakesItIdle()
 {
     VirtualReceiver box;  // switched off: it only listens
     QVERIFY(box.start({"--silent"}));
@@ -79,7 +79,7 @@ void TestOpenPort::openingAPtyMakesTheWindowBusyAndCloseMakesItIdle()
     QCOMPARE(lampColor(w.form), 255);
 }
 
-void TestOpenPort::aMissingPortShowsTheNotPresentBox_data()
+void TestWindowReadout::aMissingPortShowsTheNotPresentBox_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("label");
@@ -89,7 +89,7 @@ void TestOpenPort::aMissingPortShowsTheNotPresentBox_data()
     QTest::newRow("an empty port box") << " " << "";
 }
 
-void TestOpenPort::aMissingPortShowsTheNotPresentBox()
+void TestWindowReadout::aMissingPortShowsTheNotPresentBox()
 {
     QFETCH(QString, typed);
     QFETCH(QString, label);
@@ -106,7 +106,7 @@ void TestOpenPort::aMissingPortShowsTheNotPresentBox()
     QVERIFY(!w.form.isKeying());
 }
 
-void TestOpenPort::aPortHeldByAnotherProgramShowsTheBlockedBox()
+void TestWindowReadout::aPortHeldByAnotherProgramShowsTheBlockedBox()
 {
     VirtualReceiver box;
     QVERIFY(box.start({"--silent"}));
@@ -127,7 +127,7 @@ void TestOpenPort::aPortHeldByAnotherProgramShowsTheBlockedBox()
     QVERIFY(w.form.isPortOpen());
 }
 
-void TestOpenPort::closeKeepsTheSizeLockWhileTheHeaderIsTicked()
+void TestWindowReadout::closeKeepsTheSizeLockWhileTheHeaderIsTicked()
 {
     VirtualReceiver box;
     QVERIFY(box.start({"--silent"}));
@@ -142,7 +142,7 @@ void TestOpenPort::closeKeepsTheSizeLockWhileTheHeaderIsTicked()
     QCOMPARE(controlStates(w.form), kIdle);
 }
 
-void TestOpenPort::aFolderThatCannotTakeTheDumpIsRefusedAtOpen_data()
+void TestWindowReadout::aFolderThatCannotTakeTheDumpIsRefusedAtOpen_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("reason");
@@ -152,7 +152,7 @@ void TestOpenPort::aFolderThatCannotTakeTheDumpIsRefusedAtOpen_data()
     QTest::newRow("another read-out writes the dump") << "claimed" << "";
 }
 
-void TestOpenPort::aFolderThatCannotTakeTheDumpIsRefusedAtOpen()
+void TestWindowReadout::aFolderThatCannotTakeTheDumpIsRefusedAtOpen()
 {
     QFETCH(QString, kind);
     QFETCH(QString, reason);
@@ -198,7 +198,7 @@ void TestOpenPort::aFolderThatCannotTakeTheDumpIsRefusedAtOpen()
     QVERIFY(box.received().isEmpty());
 }
 
-void TestOpenPort::theWindowShowsAFailedAndAGoodReadout()
+void TestWindowReadout::theWindowShowsAFailedAndAGoodReadout()
 {
     VirtualReceiver receiver;
     QTemporaryDir dir;
@@ -254,5 +254,5 @@ void TestOpenPort::theWindowShowsAFailedAndAGoodReadout()
     QCOMPARE(QFileInfo(dir.filePath("BLdump.bin.part")).size(), 3 * 1024);
 }
 
-QTEST_MAIN(TestOpenPort)
-#include "tst_openport.moc"
+QTEST_MAIN(TestWindowReadout)
+#include "tst_windowreadout.moc"

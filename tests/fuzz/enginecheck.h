@@ -7,7 +7,7 @@
 
 #include "readout/readoutengine.h"
 
-class SessionCheck
+class EngineCheck
 {
 public:
     void run(const SessionInput &input);

@@ -1,4 +1,4 @@
-#include "sessioncheck.h"
+#include "enginecheck.h"
 
 #include "../enginetranscript.h"
 
@@ -23,7 +23,7 @@ void require(bool holds, const char *rule)
 
 } // namespace
 
-void SessionCheck::run(const SessionInput &input)
+void EngineCheck::run(const SessionInput &input)
 {
     const LoaderFamily *window = familyOfSize(input.window64 ? 64 : 128);
     m_engine.setRequest(qint16(window->startBlock), qint16(window->blockCount));
@@ -36,11 +36,11 @@ void SessionCheck::run(const SessionInput &input)
             m_engine.stop();
         }
         const QByteArray &read = input.reads[i];
-        apply(read.isNull() ? m_engine.stallTimeout() : m_engine.feed(read));
+        apply(read.isNull() ? m_engine.stallTimeout(std::chrono::seconds(10)) : m_engine.feed(read));
     }
 }
 
-void SessionCheck::apply(const ReadoutActions &actions)
+void EngineCheck::apply(const ReadoutActions &actions)
 {
     using Kind = ReadoutAction::Kind;
     for (const ReadoutAction &action : actions) {
@@ -85,7 +85,7 @@ void SessionCheck::apply(const ReadoutActions &actions)
     }
 }
 
-void SessionCheck::checkSend(const QByteArray &bytes)
+void EngineCheck::checkSend(const QByteArray &bytes)
 {
     // Start block and count are final once the banner is read, before anything is sent.
     if (m_goodWire.isEmpty())
@@ -96,7 +96,7 @@ void SessionCheck::checkSend(const QByteArray &bytes)
         ++m_framesRequested;
 }
 
-void SessionCheck::checkFileName(const QString &name)
+void EngineCheck::checkFileName(const QString &name)
 {
     require(!name.isEmpty(), "a dump file has a name");
     for (QChar c : name)
