@@ -168,7 +168,7 @@ void TestCli::eachFailureHasItsStatus_data()
     QTest::newRow("no banner within --wait") << QStringList{"--silent"} << QStringList{"--port", "PTY", "--wait", "1"} << 1
         << "on.\nSerial port closed.\n" << "tamrix-read: no banner from the receiver after 1 s\n";
     QTest::newRow("bad usage") << QStringList{"--none"} << QStringList{"--port", "x", "--size", "32"} << 2 << ""
-        << "tamrix-read: --size is 64 or 128, not 32\n";
+        << "tamrix-read: --size is ";  // then the sizes there are
     QTest::newRow("output folder missing") << QStringList{"--none"} << QStringList{"--port", "x", "--output", "missing"} << 2 << ""
         << "tamrix-read: Cannot save the dump in missing: it does not exist.\n";
     QTest::newRow("port not present") << QStringList{"--none"} << QStringList{"--port", "/dev/tamrix-none"} << 3 << ""
