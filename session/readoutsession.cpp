@@ -223,7 +223,7 @@ void ReadoutSession::reportEnd(const ReadoutEnd &end)
         emit logAppended(endLogText(end));
         break;
     case EndReason::BlockSumWrong:
-        // Continues the block's request line, as the loader's tools have always shown it.
+        // Continues the block's request line.
         emit logAppended(endLogText(end));
         emit failed(endLogText(end) + QStringLiteral("\r\n"));
         break;

@@ -1,5 +1,5 @@
 #pragma once
-// One read-out as it runs: the serial line, the engine, the dump file and the two timers. The
+// One read-out as it runs: the serial line, the engine, the dump file and the timers. The
 // engine decides, the session carries it out, and a front end (the window, tamrix-read) shows
 // what the session reports through its signals.
 
@@ -47,7 +47,8 @@ public:
     static constexpr int kBlockBytes = wire::kBlockDataSize;
 
 signals:
-    // The log, as the loader's tools have always written it: a text may continue the last line.
+    // The read-out's log: a text may continue the last line, as a block's result continues the
+    // line of its request.
     void logAppended(const QString &text);
     // A message of Tamrix's own, which starts a line of its own.
     void logLine(const QString &text);
