@@ -103,7 +103,6 @@ void LoaderMachine::onKey(Reaction& r, qint64 nowMs)
         if (nowMs < m_bannerAtMs)
             return; // still powering up
         reportJunk(r);
-        r.trace << where() + QStringLiteral(": key after the banner, sending BL_FLASH_END");
         // The gap keeps BL_FLASH_END out of the read that carries "MICOM".
         sendText(r, "BL_FLASH_END\r\n", 0, m_config.lineGapMs);
         m_state = State::AwaitKdata;
@@ -120,7 +119,6 @@ void LoaderMachine::onKey(Reaction& r, qint64 nowMs)
         // The tool only keys before KDATA, so this is a box switched off and
         // on again: whatever it was doing is gone.
         reportJunk(r);
-        r.trace << where() + QStringLiteral(": key after KDATA, power cycle");
         r.powerCycled = true;
         boot(r, nowMs);
         return;
@@ -139,9 +137,6 @@ void LoaderMachine::boot(Reaction& r, qint64 nowMs)
     m_framesServed = 0;
     m_checkByteSum = 0;
 
-    r.trace << QStringLiteral("session %1: power on, banner in %2 ms")
-                   .arg(m_session)
-                   .arg(m_config.powerOnDelayMs);
     int delay = m_config.powerOnDelayMs;
     if (!m_config.noise.isEmpty()) {
         r.send << Emission{m_config.noise, delay, 0, false};
@@ -169,7 +164,6 @@ void LoaderMachine::onByte(char c, Reaction& r)
     case State::AwaitAck:
         if (collectToken(c, "ack")) {
             reportJunk(r);
-            r.trace << where() + QStringLiteral(": got ack");
             sendText(r, m_config.reqdata ? "REQDATA_START_BLOCK\r\n" : "REQUEST_START_BLOCK\r\n");
             m_state = State::AwaitStart;
         }
@@ -178,7 +172,6 @@ void LoaderMachine::onByte(char c, Reaction& r)
         if (collectDigits(c)) {
             reportJunk(r);
             m_startBlock = takeBuffer().toInt();
-            r.trace << where() + QStringLiteral(": start block %1").arg(m_startBlock);
             sendText(r, m_config.reqdata ? "REQDATA_BLOCK\r\n" : "REQUEST_BLOCK\r\n");
             m_state = State::AwaitCount;
         }
@@ -187,7 +180,6 @@ void LoaderMachine::onByte(char c, Reaction& r)
         if (collectDigits(c)) {
             reportJunk(r);
             m_blockCount = takeBuffer().toInt();
-            r.trace << where() + QStringLiteral(": block count %1").arg(m_blockCount);
             if (m_startBlock + m_blockCount > FlashImage::BlockCount)
                 r.complaints << where() + QStringLiteral(": blocks %1..%2 run past the end of the flash")
                                               .arg(m_startBlock)
@@ -201,7 +193,6 @@ void LoaderMachine::onByte(char c, Reaction& r)
             const QByteArray line = takeBuffer();
             if (line == "REQUEST_DOWNLOAD") {
                 reportJunk(r);
-                r.trace << where() + QStringLiteral(": REQUEST_DOWNLOAD");
                 m_state = State::Downloading;
             } else {
                 m_junk += line + '\r';
@@ -218,7 +209,6 @@ void LoaderMachine::onByte(char c, Reaction& r)
 void LoaderMachine::onKdata(Reaction& r)
 {
     reportJunk(r);
-    r.trace << where() + QStringLiteral(": got KDATA");
     if (faults().hangUp == LoaderFaults::HangUp::Handshake) {
         hangUp(r, 0);
         return;
@@ -247,7 +237,6 @@ void LoaderMachine::onCommand(const QByteArray& line, Reaction& r)
             return;
         }
         reportJunk(r);
-        r.trace << where() + QStringLiteral(": block %1 confirmed").arg(block);
         if (block != m_lastBlock)
             r.complaints << where() + QStringLiteral(": confirmation of block %1, but the last one sent was %2")
                                           .arg(block)
@@ -255,18 +244,13 @@ void LoaderMachine::onCommand(const QByteArray& line, Reaction& r)
     } else if (line == "REQUEST_TOTALCRC") {
         reportJunk(r);
         if (faults().hangUp == LoaderFaults::HangUp::Total) {
-            r.trace << where() + QStringLiteral(": REQUEST_TOTALCRC");
             hangUp(r, 0);
             return;
         }
         const quint8 total = quint8(m_checkByteSum + (faults().badTotal ? 1 : 0));
-        r.trace << where() + QStringLiteral(": REQUEST_TOTALCRC, sending %1 over %2 frames")
-                                 .arg(total, 2, 16, QLatin1Char('0'))
-                                 .arg(m_framesServed);
         r.send << Emission{QByteArray(1, char(total)), 0, 0, false};
     } else if (line == "DOWN_SUCCESS") {
         reportJunk(r);
-        r.trace << where() + QStringLiteral(": DOWN_SUCCESS, session over");
         r.downloadDone = true;
         m_state = State::Off;
     } else {
@@ -297,7 +281,6 @@ void LoaderMachine::serveFrame(int block, Reaction& r)
     if (k == f.extraBlock)
         frame += QByteArray(f.extraBytes, ExtraFill);
 
-    QString note;
     bool silentAfter = false;
     if (k == f.shortBlock) {
         frame.truncate(FrameSize - 1);
@@ -311,16 +294,10 @@ void LoaderMachine::serveFrame(int block, Reaction& r)
     if (hangUpAfter)
         frame.truncate(f.hangUpOffset);
 
-    r.trace << where() + QStringLiteral(": frame %1 = block %2, %3 bytes, check byte %4")
-                             .arg(k)
-                             .arg(block)
-                             .arg(frame.size())
-                             .arg(check, 2, 16, QLatin1Char('0'));
     r.send << Emission{frame, 0, 0, false, true};
     if (hangUpAfter) {
         hangUp(r, m_config.lineGapMs);
     } else if (silentAfter) {
-        r.trace << where() + QStringLiteral(": falling silent");
         m_state = State::Stalled;
     }
 }
@@ -341,7 +318,6 @@ void LoaderMachine::sendText(Reaction& r, const QByteArray& text, int delayMs, i
 
 void LoaderMachine::hangUp(Reaction& r, int gapMs)
 {
-    r.trace << where() + QStringLiteral(": hanging up");
     r.send << Emission{QByteArray(), 0, gapMs, true};
     m_state = State::HungUp;
 }

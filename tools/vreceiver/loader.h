@@ -53,8 +53,7 @@ struct Reaction
 {
     bool powerCycled = false; // drop whatever of the old session is still unsent
     QVector<Emission> send;
-    QStringList trace;        // what happened, for --log
-    QStringList complaints;   // unexpected input, always reported
+    QStringList complaints;   // unexpected input, reported on stderr
     // The ends of the block phase, for timing it as the box sees it.
     bool firstFrameAsked = false;
     bool downloadDone = false;

@@ -148,7 +148,6 @@ ParseResult parseReceiverOptions(const QStringList& arguments, ReceiverOptions* 
     add("faults-once", nullptr, "Faults only in the first session.");
     add("record", "FILE", "Append every byte received to FILE.");
     add("timings", "FILE", "Append to FILE, in microseconds, \"reply N\" for the time from a frame's last byte to the first byte of the answer, and \"block-phase N\" for the line's time from the first block request to DOWN_SUCCESS.");
-    add("log", nullptr, "Trace the sessions on stderr.");
 
     if (!parser.parse(arguments)) {
         *message = parser.errorText();
@@ -176,7 +175,6 @@ ParseResult parseReceiverOptions(const QStringList& arguments, ReceiverOptions* 
     o.recordFile = in.value("record");
     o.timingsFile = in.value("timings");
     o.paced = in.isSet("paced");
-    o.log = in.isSet("log");
 
     LoaderConfig& c = o.loader;
     c.banner = in.text("banner", defaultBanner(version, !in.isSet("no-version")));
