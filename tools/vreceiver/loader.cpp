@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int SplitGapMs = 2;
 constexpr int MaxLineBytes = 64;   // longer without a CR is not a command
 constexpr char TailFill = 0x55;    // bytes 1025..1031 of a frame: never examined
 constexpr char ExtraFill = char(0xA5);
@@ -304,16 +303,7 @@ void LoaderMachine::serveFrame(int block, Reaction& r)
 
 void LoaderMachine::sendText(Reaction& r, const QByteArray& text, int delayMs, int gapMs) const
 {
-    if (!m_config.split) {
-        r.send << Emission{text, delayMs, gapMs, false};
-        return;
-    }
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (i == 0)
-            r.send << Emission{text.mid(0, 1), delayMs, gapMs, false};
-        else
-            r.send << Emission{text.mid(i, 1), 0, SplitGapMs, false};
-    }
+    r.send << Emission{text, delayMs, gapMs, false};
 }
 
 void LoaderMachine::hangUp(Reaction& r, int gapMs)

@@ -27,13 +27,12 @@ struct LoaderFaults
 struct LoaderConfig
 {
     QByteArray noise;  // sent before the banner, as the box powers up
-    QByteArray banner; // one write (unless split)
+    QByteArray banner; // one write
     bool silent = false;
     int powerOnDelayMs = 0;
     int lineGapMs = 50;
     bool reqdata = false;   // REQDATA_ spellings of the block questions
     bool wrongCase = false; // swaps "ACK\r\n" and "ack\r\n"
-    bool split = false;     // text goes out one byte per write
     LoaderFaults faults;
     bool faultsOnce = false;
 };

@@ -137,7 +137,6 @@ ParseResult parseReceiverOptions(const QStringList& arguments, ReceiverOptions* 
     add("line-gap", "MS", "Pause between lines that must arrive in separate reads (default 50).");
     add("reqdata", nullptr, "Ask REQDATA_START_BLOCK / REQDATA_BLOCK.");
     add("wrong-case", nullptr, "Send \"ack\" where \"ACK\" belongs and the other way round.");
-    add("split", nullptr, "Send text one byte per write, about 2 ms apart.");
     add("paced", nullptr, "Take the wire time of 115200 baud in both directions.");
     add("bad-block", "K", "Frame K has a wrong checksum byte.");
     add("bad-total", nullptr, "Wrong total byte.");
@@ -185,7 +184,6 @@ ParseResult parseReceiverOptions(const QStringList& arguments, ReceiverOptions* 
     c.lineGapMs = in.number("line-gap", 0, MaxMs, 50);
     c.reqdata = in.isSet("reqdata");
     c.wrongCase = in.isSet("wrong-case");
-    c.split = in.isSet("split");
     c.faultsOnce = in.isSet("faults-once");
     readFaults(in, &c.faults);
 
