@@ -72,13 +72,13 @@ const LoaderFaults& LoaderMachine::faults() const
     return (m_config.faultsOnce && m_session > 1) ? none : m_config.faults;
 }
 
-Reaction LoaderMachine::feed(const QByteArray& bytes, qint64 nowMs)
+Reaction LoaderMachine::feed(const QByteArray& bytes)
 {
     Reaction r;
     m_bootedInThisFeed = false;
     for (char c : bytes) {
         if (c == Key)
-            onKey(r, nowMs);
+            onKey(r);
         else
             onByte(c, r);
     }
@@ -86,7 +86,7 @@ Reaction LoaderMachine::feed(const QByteArray& bytes, qint64 nowMs)
     return r;
 }
 
-void LoaderMachine::onKey(Reaction& r, qint64 nowMs)
+void LoaderMachine::onKey(Reaction& r)
 {
     // Keys that arrive together with the one that powered the box up were
     // sent before the tool could have seen a banner; they mean nothing.
@@ -96,14 +96,12 @@ void LoaderMachine::onKey(Reaction& r, qint64 nowMs)
     switch (m_state) {
     case State::Off:
         if (!m_config.silent)
-            boot(r, nowMs);
+            boot(r);
         return;
     case State::Booted:
-        if (nowMs < m_bannerAtMs)
-            return; // still powering up
         reportJunk(r);
         // The gap keeps BL_FLASH_END out of the read that carries "MICOM".
-        sendText(r, "BL_FLASH_END\r\n", 0, m_config.lineGapMs);
+        sendText(r, "BL_FLASH_END\r\n", m_config.lineGapMs);
         m_state = State::AwaitKdata;
         return;
     case State::AwaitKdata: // the tool keys until it has seen BL_FLASH_END
@@ -119,29 +117,25 @@ void LoaderMachine::onKey(Reaction& r, qint64 nowMs)
         // on again: whatever it was doing is gone.
         reportJunk(r);
         r.powerCycled = true;
-        boot(r, nowMs);
+        boot(r);
         return;
     }
 }
 
-void LoaderMachine::boot(Reaction& r, qint64 nowMs)
+void LoaderMachine::boot(Reaction& r)
 {
     reportJunk(r);
     ++m_session;
     m_state = State::Booted;
     m_bootedInThisFeed = true;
-    m_bannerAtMs = nowMs + m_config.powerOnDelayMs;
     m_buffer.clear();
     m_startBlock = m_blockCount = m_lastBlock = -1;
     m_framesServed = 0;
     m_checkByteSum = 0;
 
-    int delay = m_config.powerOnDelayMs;
-    if (!m_config.noise.isEmpty()) {
-        r.send << Emission{m_config.noise, delay, 0, false};
-        delay = 0;
-    }
-    sendText(r, m_config.banner, delay, 0);
+    if (!m_config.noise.isEmpty())
+        r.send << Emission{m_config.noise, 0, false};
+    sendText(r, m_config.banner);
     if (faults().hangUp == LoaderFaults::HangUp::Banner)
         hangUp(r, m_config.lineGapMs); // gives the tool a moment to read the banner first
 }
@@ -215,7 +209,7 @@ void LoaderMachine::onKdata(Reaction& r)
     sendText(r, m_config.wrongCase ? "ack\r\n" : "ACK\r\n");
     // The tool drops whatever shares a read with "ACK\r\n", so the next line
     // has to come later.
-    sendText(r, "KDATA OK\r\n", 0, m_config.lineGapMs);
+    sendText(r, "KDATA OK\r\n", m_config.lineGapMs);
     m_state = State::AwaitAck;
 }
 
@@ -247,7 +241,7 @@ void LoaderMachine::onCommand(const QByteArray& line, Reaction& r)
             return;
         }
         const quint8 total = quint8(m_checkByteSum + (faults().badTotal ? 1 : 0));
-        r.send << Emission{QByteArray(1, char(total)), 0, 0, false};
+        r.send << Emission{QByteArray(1, char(total)), 0, false};
     } else if (line == "DOWN_SUCCESS") {
         reportJunk(r);
         r.downloadDone = true;
@@ -293,7 +287,7 @@ void LoaderMachine::serveFrame(int block, Reaction& r)
     if (hangUpAfter)
         frame.truncate(f.hangUpOffset);
 
-    r.send << Emission{frame, 0, 0, false, true};
+    r.send << Emission{frame, 0, false, true};
     if (hangUpAfter) {
         hangUp(r, m_config.lineGapMs);
     } else if (silentAfter) {
@@ -301,14 +295,14 @@ void LoaderMachine::serveFrame(int block, Reaction& r)
     }
 }
 
-void LoaderMachine::sendText(Reaction& r, const QByteArray& text, int delayMs, int gapMs) const
+void LoaderMachine::sendText(Reaction& r, const QByteArray& text, int gapMs) const
 {
-    r.send << Emission{text, delayMs, gapMs, false};
+    r.send << Emission{text, gapMs, false};
 }
 
 void LoaderMachine::hangUp(Reaction& r, int gapMs)
 {
-    r.send << Emission{QByteArray(), 0, gapMs, true};
+    r.send << Emission{QByteArray(), gapMs, true};
     m_state = State::HungUp;
 }
 

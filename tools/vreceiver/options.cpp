@@ -133,7 +133,6 @@ ParseResult parseReceiverOptions(const QStringList& arguments, ReceiverOptions* 
     add("noise", "N", "N bytes of boot log lines before the banner.");
     add("binary-noise", "N", "N pseudo-random bytes before the banner.");
     add("silent", nullptr, "Never boot (a switched-off box).");
-    add("power-on-delay", "MS", "Time from the first key to the banner (default 0).");
     add("line-gap", "MS", "Pause between lines that must arrive in separate reads (default 50).");
     add("reqdata", nullptr, "Ask REQDATA_START_BLOCK / REQDATA_BLOCK.");
     add("wrong-case", nullptr, "Send \"ack\" where \"ACK\" belongs and the other way round.");
@@ -180,7 +179,6 @@ ParseResult parseReceiverOptions(const QStringList& arguments, ReceiverOptions* 
     c.noise = binaryNoise(in.number("binary-noise", 0, MaxNoise, 0))
               + bootLogNoise(in.number("noise", 0, MaxNoise, 0));
     c.silent = in.isSet("silent");
-    c.powerOnDelayMs = in.number("power-on-delay", 0, MaxMs, 0);
     c.lineGapMs = in.number("line-gap", 0, MaxMs, 50);
     c.reqdata = in.isSet("reqdata");
     c.wrongCase = in.isSet("wrong-case");

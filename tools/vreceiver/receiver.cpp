@@ -63,7 +63,7 @@ void Receiver::deliverDue()
 
 void Receiver::deliver(const QByteArray& bytes, qint64 atUs)
 {
-    const Reaction r = m_loader.feed(bytes, atUs / 1000);
+    const Reaction r = m_loader.feed(bytes);
     for (const QString& line : r.complaints)
         say(line);
     // From the first bit of the first block request to the last of DOWN_SUCCESS.
