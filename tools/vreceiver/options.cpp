@@ -128,8 +128,6 @@ ParseResult parseReceiverOptions(const QStringList& arguments, ReceiverOptions* 
     add("image", "FILE", "Loader region contents (exactly SIZE kB).");
     add("write-image", "FILE", "Write the loader region as served to FILE at start-up.");
     add("bl-name", "TEXT", "The loader starts with \"BL\" and these 5 bytes.");
-    add("banner", "TEXT", "Replace the whole banner.");
-    add("no-version", nullptr, "Banner without \" Version \".");
     add("noise", "N", "N bytes of boot log lines before the banner.");
     add("binary-noise", "N", "N pseudo-random bytes before the banner.");
     add("silent", nullptr, "Never boot (a switched-off box).");
@@ -175,7 +173,7 @@ ParseResult parseReceiverOptions(const QStringList& arguments, ReceiverOptions* 
     o.paced = in.isSet("paced");
 
     LoaderConfig& c = o.loader;
-    c.banner = in.text("banner", defaultBanner(version, !in.isSet("no-version")));
+    c.banner = defaultBanner(version);
     c.noise = binaryNoise(in.number("binary-noise", 0, MaxNoise, 0))
               + bootLogNoise(in.number("noise", 0, MaxNoise, 0));
     c.silent = in.isSet("silent");
