@@ -1,12 +1,8 @@
 #include "bootmessages.h"
 
-QByteArray defaultBanner(const QByteArray& version, bool withVersion)
+QByteArray defaultBanner(const QByteArray& version)
 {
-    QByteArray banner = "\r\nKAON boot ROM\r\n";
-    if (withVersion)
-        banner += "Loader Version " + version + "\r\n";
-    banner += "MICOM ready\r\n";
-    return banner;
+    return "\r\nKAON boot ROM\r\nLoader Version " + version + "\r\nMICOM ready\r\n";
 }
 
 QByteArray bootLogNoise(int bytes)

@@ -4,7 +4,7 @@
 
 // What the box prints while it comes up.
 
-QByteArray defaultBanner(const QByteArray& version, bool withVersion);
+QByteArray defaultBanner(const QByteArray& version);
 
 // N bytes of plausible boot log lines (printable, CR LF line ends; the last
 // line may be cut short). None of them contains a word the tool waits for.

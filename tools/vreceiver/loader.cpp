@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int SplitGapMs = 2;
 constexpr int MaxLineBytes = 64;   // longer without a CR is not a command
 constexpr char TailFill = 0x55;    // bytes 1025..1031 of a frame: never examined
 constexpr char ExtraFill = char(0xA5);
@@ -73,13 +72,13 @@ const LoaderFaults& LoaderMachine::faults() const
     return (m_config.faultsOnce && m_session > 1) ? none : m_config.faults;
 }
 
-Reaction LoaderMachine::feed(const QByteArray& bytes, qint64 nowMs)
+Reaction LoaderMachine::feed(const QByteArray& bytes)
 {
     Reaction r;
     m_bootedInThisFeed = false;
     for (char c : bytes) {
         if (c == Key)
-            onKey(r, nowMs);
+            onKey(r);
         else
             onByte(c, r);
     }
@@ -87,7 +86,7 @@ Reaction LoaderMachine::feed(const QByteArray& bytes, qint64 nowMs)
     return r;
 }
 
-void LoaderMachine::onKey(Reaction& r, qint64 nowMs)
+void LoaderMachine::onKey(Reaction& r)
 {
     // Keys that arrive together with the one that powered the box up were
     // sent before the tool could have seen a banner; they mean nothing.
@@ -97,15 +96,12 @@ void LoaderMachine::onKey(Reaction& r, qint64 nowMs)
     switch (m_state) {
     case State::Off:
         if (!m_config.silent)
-            boot(r, nowMs);
+            boot(r);
         return;
     case State::Booted:
-        if (nowMs < m_bannerAtMs)
-            return; // still powering up
         reportJunk(r);
-        r.trace << where() + QStringLiteral(": key after the banner, sending BL_FLASH_END");
         // The gap keeps BL_FLASH_END out of the read that carries "MICOM".
-        sendText(r, "BL_FLASH_END\r\n", 0, m_config.lineGapMs);
+        sendText(r, "BL_FLASH_END\r\n", m_config.lineGapMs);
         m_state = State::AwaitKdata;
         return;
     case State::AwaitKdata: // the tool keys until it has seen BL_FLASH_END
@@ -120,34 +116,26 @@ void LoaderMachine::onKey(Reaction& r, qint64 nowMs)
         // The tool only keys before KDATA, so this is a box switched off and
         // on again: whatever it was doing is gone.
         reportJunk(r);
-        r.trace << where() + QStringLiteral(": key after KDATA, power cycle");
         r.powerCycled = true;
-        boot(r, nowMs);
+        boot(r);
         return;
     }
 }
 
-void LoaderMachine::boot(Reaction& r, qint64 nowMs)
+void LoaderMachine::boot(Reaction& r)
 {
     reportJunk(r);
     ++m_session;
     m_state = State::Booted;
     m_bootedInThisFeed = true;
-    m_bannerAtMs = nowMs + m_config.powerOnDelayMs;
     m_buffer.clear();
     m_startBlock = m_blockCount = m_lastBlock = -1;
     m_framesServed = 0;
     m_checkByteSum = 0;
 
-    r.trace << QStringLiteral("session %1: power on, banner in %2 ms")
-                   .arg(m_session)
-                   .arg(m_config.powerOnDelayMs);
-    int delay = m_config.powerOnDelayMs;
-    if (!m_config.noise.isEmpty()) {
-        r.send << Emission{m_config.noise, delay, 0, false};
-        delay = 0;
-    }
-    sendText(r, m_config.banner, delay, 0);
+    if (!m_config.noise.isEmpty())
+        r.send << Emission{m_config.noise, 0, false};
+    sendText(r, m_config.banner);
     if (faults().hangUp == LoaderFaults::HangUp::Banner)
         hangUp(r, m_config.lineGapMs); // gives the tool a moment to read the banner first
 }
@@ -169,7 +157,6 @@ void LoaderMachine::onByte(char c, Reaction& r)
     case State::AwaitAck:
         if (collectToken(c, "ack")) {
             reportJunk(r);
-            r.trace << where() + QStringLiteral(": got ack");
             sendText(r, m_config.reqdata ? "REQDATA_START_BLOCK\r\n" : "REQUEST_START_BLOCK\r\n");
             m_state = State::AwaitStart;
         }
@@ -178,7 +165,6 @@ void LoaderMachine::onByte(char c, Reaction& r)
         if (collectDigits(c)) {
             reportJunk(r);
             m_startBlock = takeBuffer().toInt();
-            r.trace << where() + QStringLiteral(": start block %1").arg(m_startBlock);
             sendText(r, m_config.reqdata ? "REQDATA_BLOCK\r\n" : "REQUEST_BLOCK\r\n");
             m_state = State::AwaitCount;
         }
@@ -187,7 +173,6 @@ void LoaderMachine::onByte(char c, Reaction& r)
         if (collectDigits(c)) {
             reportJunk(r);
             m_blockCount = takeBuffer().toInt();
-            r.trace << where() + QStringLiteral(": block count %1").arg(m_blockCount);
             if (m_startBlock + m_blockCount > FlashImage::BlockCount)
                 r.complaints << where() + QStringLiteral(": blocks %1..%2 run past the end of the flash")
                                               .arg(m_startBlock)
@@ -201,7 +186,6 @@ void LoaderMachine::onByte(char c, Reaction& r)
             const QByteArray line = takeBuffer();
             if (line == "REQUEST_DOWNLOAD") {
                 reportJunk(r);
-                r.trace << where() + QStringLiteral(": REQUEST_DOWNLOAD");
                 m_state = State::Downloading;
             } else {
                 m_junk += line + '\r';
@@ -218,7 +202,6 @@ void LoaderMachine::onByte(char c, Reaction& r)
 void LoaderMachine::onKdata(Reaction& r)
 {
     reportJunk(r);
-    r.trace << where() + QStringLiteral(": got KDATA");
     if (faults().hangUp == LoaderFaults::HangUp::Handshake) {
         hangUp(r, 0);
         return;
@@ -226,7 +209,7 @@ void LoaderMachine::onKdata(Reaction& r)
     sendText(r, m_config.wrongCase ? "ack\r\n" : "ACK\r\n");
     // The tool drops whatever shares a read with "ACK\r\n", so the next line
     // has to come later.
-    sendText(r, "KDATA OK\r\n", 0, m_config.lineGapMs);
+    sendText(r, "KDATA OK\r\n", m_config.lineGapMs);
     m_state = State::AwaitAck;
 }
 
@@ -247,7 +230,6 @@ void LoaderMachine::onCommand(const QByteArray& line, Reaction& r)
             return;
         }
         reportJunk(r);
-        r.trace << where() + QStringLiteral(": block %1 confirmed").arg(block);
         if (block != m_lastBlock)
             r.complaints << where() + QStringLiteral(": confirmation of block %1, but the last one sent was %2")
                                           .arg(block)
@@ -255,18 +237,13 @@ void LoaderMachine::onCommand(const QByteArray& line, Reaction& r)
     } else if (line == "REQUEST_TOTALCRC") {
         reportJunk(r);
         if (faults().hangUp == LoaderFaults::HangUp::Total) {
-            r.trace << where() + QStringLiteral(": REQUEST_TOTALCRC");
             hangUp(r, 0);
             return;
         }
         const quint8 total = quint8(m_checkByteSum + (faults().badTotal ? 1 : 0));
-        r.trace << where() + QStringLiteral(": REQUEST_TOTALCRC, sending %1 over %2 frames")
-                                 .arg(total, 2, 16, QLatin1Char('0'))
-                                 .arg(m_framesServed);
-        r.send << Emission{QByteArray(1, char(total)), 0, 0, false};
+        r.send << Emission{QByteArray(1, char(total)), 0, false};
     } else if (line == "DOWN_SUCCESS") {
         reportJunk(r);
-        r.trace << where() + QStringLiteral(": DOWN_SUCCESS, session over");
         r.downloadDone = true;
         m_state = State::Off;
     } else {
@@ -297,7 +274,6 @@ void LoaderMachine::serveFrame(int block, Reaction& r)
     if (k == f.extraBlock)
         frame += QByteArray(f.extraBytes, ExtraFill);
 
-    QString note;
     bool silentAfter = false;
     if (k == f.shortBlock) {
         frame.truncate(FrameSize - 1);
@@ -311,38 +287,22 @@ void LoaderMachine::serveFrame(int block, Reaction& r)
     if (hangUpAfter)
         frame.truncate(f.hangUpOffset);
 
-    r.trace << where() + QStringLiteral(": frame %1 = block %2, %3 bytes, check byte %4")
-                             .arg(k)
-                             .arg(block)
-                             .arg(frame.size())
-                             .arg(check, 2, 16, QLatin1Char('0'));
-    r.send << Emission{frame, 0, 0, false, true};
+    r.send << Emission{frame, 0, false, true};
     if (hangUpAfter) {
         hangUp(r, m_config.lineGapMs);
     } else if (silentAfter) {
-        r.trace << where() + QStringLiteral(": falling silent");
         m_state = State::Stalled;
     }
 }
 
-void LoaderMachine::sendText(Reaction& r, const QByteArray& text, int delayMs, int gapMs) const
+void LoaderMachine::sendText(Reaction& r, const QByteArray& text, int gapMs) const
 {
-    if (!m_config.split) {
-        r.send << Emission{text, delayMs, gapMs, false};
-        return;
-    }
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (i == 0)
-            r.send << Emission{text.mid(0, 1), delayMs, gapMs, false};
-        else
-            r.send << Emission{text.mid(i, 1), 0, SplitGapMs, false};
-    }
+    r.send << Emission{text, gapMs, false};
 }
 
 void LoaderMachine::hangUp(Reaction& r, int gapMs)
 {
-    r.trace << where() + QStringLiteral(": hanging up");
-    r.send << Emission{QByteArray(), 0, gapMs, true};
+    r.send << Emission{QByteArray(), gapMs, true};
     m_state = State::HungUp;
 }
 

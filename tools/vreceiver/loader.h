@@ -27,13 +27,11 @@ struct LoaderFaults
 struct LoaderConfig
 {
     QByteArray noise;  // sent before the banner, as the box powers up
-    QByteArray banner; // one write (unless split)
+    QByteArray banner; // one write
     bool silent = false;
-    int powerOnDelayMs = 0;
     int lineGapMs = 50;
     bool reqdata = false;   // REQDATA_ spellings of the block questions
     bool wrongCase = false; // swaps "ACK\r\n" and "ack\r\n"
-    bool split = false;     // text goes out one byte per write
     LoaderFaults faults;
     bool faultsOnce = false;
 };
@@ -42,8 +40,7 @@ struct LoaderConfig
 struct Emission
 {
     QByteArray bytes;
-    int delayMs = 0;      // not before this long after it was produced
-    int gapMs = 0;        // nor before this long after the previous piece was out
+    int gapMs = 0;        // not before this long after the previous piece was out
     bool hangUp = false;  // close the line here (bytes is empty)
     bool frame = false;   // a block frame, which the tool answers
 };
@@ -53,16 +50,15 @@ struct Reaction
 {
     bool powerCycled = false; // drop whatever of the old session is still unsent
     QVector<Emission> send;
-    QStringList trace;        // what happened, for --log
-    QStringList complaints;   // unexpected input, always reported
+    QStringList complaints;   // unexpected input, reported on stderr
     // The ends of the block phase, for timing it as the box sees it.
     bool firstFrameAsked = false;
     bool downloadDone = false;
 };
 
 // The set-top box's boot loader as seen from the serial line. It does no
-// I/O: it is fed the bytes the tool sent, with the time they count as
-// received, and answers with what to send back and when.
+// I/O: it is fed the bytes the tool sent, and answers with what to send back
+// and when.
 // The loader's block and total check: the 8-bit sum of the bytes. The receiver keeps its own,
 // apart from Tamrix's, so that a fault in Tamrix's cannot agree with itself.
 quint8 byteSum(const QByteArray& bytes);
@@ -88,20 +84,20 @@ public:
 
     LoaderMachine(LoaderConfig config, const FlashImage& flash);
 
-    Reaction feed(const QByteArray& bytes, qint64 nowMs);
+    Reaction feed(const QByteArray& bytes);
 
     State state() const { return m_state; }
     int session() const { return m_session; }
     static const char* stateName(State state);
 
 private:
-    void onKey(Reaction& r, qint64 nowMs);
+    void onKey(Reaction& r);
     void onByte(char c, Reaction& r);
-    void boot(Reaction& r, qint64 nowMs);
+    void boot(Reaction& r);
     void onKdata(Reaction& r);
     void onCommand(const QByteArray& line, Reaction& r);
     void serveFrame(int block, Reaction& r);
-    void sendText(Reaction& r, const QByteArray& text, int delayMs = 0, int gapMs = 0) const;
+    void sendText(Reaction& r, const QByteArray& text, int gapMs = 0) const;
     void hangUp(Reaction& r, int gapMs);
     void reportJunk(Reaction& r);
     QString where() const;
@@ -118,7 +114,6 @@ private:
 
     State m_state = State::Off;
     int m_session = 0;
-    qint64 m_bannerAtMs = 0;
     bool m_bootedInThisFeed = false;
     QByteArray m_buffer; // the token or line being received
     QByteArray m_junk;   // unexpected bytes not yet reported

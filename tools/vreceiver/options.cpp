@@ -128,16 +128,12 @@ ParseResult parseReceiverOptions(const QStringList& arguments, ReceiverOptions* 
     add("image", "FILE", "Loader region contents (exactly SIZE kB).");
     add("write-image", "FILE", "Write the loader region as served to FILE at start-up.");
     add("bl-name", "TEXT", "The loader starts with \"BL\" and these 5 bytes.");
-    add("banner", "TEXT", "Replace the whole banner.");
-    add("no-version", nullptr, "Banner without \" Version \".");
     add("noise", "N", "N bytes of boot log lines before the banner.");
     add("binary-noise", "N", "N pseudo-random bytes before the banner.");
     add("silent", nullptr, "Never boot (a switched-off box).");
-    add("power-on-delay", "MS", "Time from the first key to the banner (default 0).");
     add("line-gap", "MS", "Pause between lines that must arrive in separate reads (default 50).");
     add("reqdata", nullptr, "Ask REQDATA_START_BLOCK / REQDATA_BLOCK.");
     add("wrong-case", nullptr, "Send \"ack\" where \"ACK\" belongs and the other way round.");
-    add("split", nullptr, "Send text one byte per write, about 2 ms apart.");
     add("paced", nullptr, "Take the wire time of 115200 baud in both directions.");
     add("bad-block", "K", "Frame K has a wrong checksum byte.");
     add("bad-total", nullptr, "Wrong total byte.");
@@ -148,7 +144,6 @@ ParseResult parseReceiverOptions(const QStringList& arguments, ReceiverOptions* 
     add("faults-once", nullptr, "Faults only in the first session.");
     add("record", "FILE", "Append every byte received to FILE.");
     add("timings", "FILE", "Append to FILE, in microseconds, \"reply N\" for the time from a frame's last byte to the first byte of the answer, and \"block-phase N\" for the line's time from the first block request to DOWN_SUCCESS.");
-    add("log", nullptr, "Trace the sessions on stderr.");
 
     if (!parser.parse(arguments)) {
         *message = parser.errorText();
@@ -176,18 +171,15 @@ ParseResult parseReceiverOptions(const QStringList& arguments, ReceiverOptions* 
     o.recordFile = in.value("record");
     o.timingsFile = in.value("timings");
     o.paced = in.isSet("paced");
-    o.log = in.isSet("log");
 
     LoaderConfig& c = o.loader;
-    c.banner = in.text("banner", defaultBanner(version, !in.isSet("no-version")));
+    c.banner = defaultBanner(version);
     c.noise = binaryNoise(in.number("binary-noise", 0, MaxNoise, 0))
               + bootLogNoise(in.number("noise", 0, MaxNoise, 0));
     c.silent = in.isSet("silent");
-    c.powerOnDelayMs = in.number("power-on-delay", 0, MaxMs, 0);
     c.lineGapMs = in.number("line-gap", 0, MaxMs, 50);
     c.reqdata = in.isSet("reqdata");
     c.wrongCase = in.isSet("wrong-case");
-    c.split = in.isSet("split");
     c.faultsOnce = in.isSet("faults-once");
     readFaults(in, &c.faults);
 

@@ -17,7 +17,6 @@ struct ReceiverOptions
     QString recordFile;
     QString timingsFile;
     bool paced = false;
-    bool log = false;
 };
 
 enum class ParseResult { Ok, Help, Error };

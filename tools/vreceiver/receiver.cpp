@@ -13,7 +13,6 @@ Receiver::Receiver(const ReceiverOptions& options, const FlashImage& flash, PtyP
     , m_loader(options.loader, flash)
     , m_transmitter(port, options.paced)
     , m_paced(options.paced)
-    , m_log(options.log)
 {
     m_clock.start();
     m_inboxTimer.setSingleShot(true);
@@ -64,13 +63,9 @@ void Receiver::deliverDue()
 
 void Receiver::deliver(const QByteArray& bytes, qint64 atUs)
 {
-    const Reaction r = m_loader.feed(bytes, atUs / 1000);
+    const Reaction r = m_loader.feed(bytes);
     for (const QString& line : r.complaints)
         say(line);
-    if (m_log) {
-        for (const QString& line : r.trace)
-            say(line);
-    }
     // From the first bit of the first block request to the last of DOWN_SUCCESS.
     if (r.firstFrameAsked)
         m_blockPhaseStartUs = atUs - wireTimeUs(22);

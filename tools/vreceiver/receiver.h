@@ -51,7 +51,6 @@ private:
     qint64 m_frameOutUs = -1;        // when the last frame was out, until its answer begins
     qint64 m_blockPhaseStartUs = -1; // when the first block request was in
     const bool m_paced;
-    const bool m_log;
     QElapsedTimer m_clock;
 
     std::deque<Arrival> m_inbox; // paced input not yet due

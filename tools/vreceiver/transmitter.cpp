@@ -65,7 +65,7 @@ void Transmitter::pump()
         const Emission& e = front.emission;
 
         if (!m_started) {
-            const qint64 readyUs = std::max(front.handedOverUs + e.delayMs * 1000LL, m_lastEndUs + e.gapMs * 1000LL);
+            const qint64 readyUs = std::max(front.handedOverUs, m_lastEndUs + e.gapMs * 1000LL);
             if (now + TimerSlackUs < readyUs) {
                 wakeAt(readyUs);
                 return;
