@@ -20,6 +20,8 @@ fail() { echo "FAIL: $*" >&2; status=1; }
 [ "$(ls bin)" = "$(printf 'tamrix\ntamrix-read')" ] || fail "bin/ holds: $(ls bin | tr '\n' ' ')"
 for program in tamrix tamrix-read; do
   [ -x "bin/$program" ] || fail "bin/$program is not executable"
+  # The system's libraries from the system's folders: no run path of our own in front of them.
+  ! readelf -d "bin/$program" 2>/dev/null | grep -qE '\((RPATH|RUNPATH)\)' || fail "bin/$program carries a run path"
 done
 
 desktop=share/applications/$id.desktop
