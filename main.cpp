@@ -1,6 +1,7 @@
 #include "cli/interruptwatch.h"
 #include "ui/appicon.h"
 #include "ui/form1.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -33,7 +34,7 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     // Lets a Wayland desktop match the window to the installed desktop entry and its icon.
-    QApplication::setDesktopFileName(QStringLiteral("org.example.tamrix"));
+    QApplication::setDesktopFileName(QStringLiteral(TAMRIX_APP_ID));
     QApplication::setWindowIcon(tamrixIcon());
 
     const WindowCommandLine commandLine = parseWindowCommandLine(app.arguments());

@@ -3,6 +3,7 @@
 #include "cli/interruptwatch.h"
 #include "cli/readcommand.h"
 #include "serial/portlist.h"
+#include "version.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# check-install.sh CMAKE BUILD_DIR APP_ID VERSION: installs the build into a scratch
-# prefix and checks that a desktop would find everything: both programs and nothing
-# else in bin/, a valid desktop entry and metainfo that name each other and the
-# current version, and every icon at the size its folder promises; and that man and
+# check-install.sh CMAKE BUILD_DIR APP_ID VERSION ICON_SIZE...: installs the build into a
+# scratch prefix and checks that a desktop would find everything: both programs and nothing
+# else in bin/, a valid desktop entry and metainfo that name each other and the current
+# version, and the icon at each size, as big as its folder promises; and that man and
 # Debian would: a manual page for each program, the copyright file and the changelog
 # of this version, compressed as Debian wants them; and the user guide beside them.
 set -euo pipefail
 cmake=$1 build=$2 id=$3 version=$4
+shift 4
+icon_sizes=("$@")
+[ ${#icon_sizes[@]} -gt 0 ] || { echo "FAIL: no icon sizes given" >&2; exit 1; }
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null
@@ -17,6 +20,8 @@ fail() { echo "FAIL: $*" >&2; status=1; }
 [ "$(ls bin)" = "$(printf 'tamrix\ntamrix-read')" ] || fail "bin/ holds: $(ls bin | tr '\n' ' ')"
 for program in tamrix tamrix-read; do
   [ -x "bin/$program" ] || fail "bin/$program is not executable"
+  # The system's libraries from the system's folders: no run path of our own in front of them.
+  ! readelf -d "bin/$program" 2>/dev/null | grep -qE '\((RPATH|RUNPATH)\)' || fail "bin/$program carries a run path"
 done
 
 desktop=share/applications/$id.desktop
@@ -29,7 +34,10 @@ grep -q "<release version=\"$version\"" "$metainfo" || fail "$metainfo has no re
 
 icons=share/icons/hicolor
 grep -q '<svg' "$icons/scalable/apps/$id.svg" || fail "no SVG icon"
-for size in 16 32 48 128 256; do
+# Nothing in the theme but the SVG and these sizes.
+expected=$(for size in "${icon_sizes[@]}"; do echo "${size}x$size"; done; echo scalable)
+[ "$(ls "$icons" | sort)" = "$(echo "$expected" | sort)" ] || fail "$icons holds: $(ls "$icons" | tr '\n' ' ')"
+for size in "${icon_sizes[@]}"; do
   png=$icons/${size}x${size}/apps/$id.png
   # A PNG's width and height are big-endian words at bytes 16 and 20.
   [ -f "$png" ] && read -r w h < <(od -An -tu4 --endian=big -j16 -N8 "$png") || { fail "$png is missing"; continue; }

@@ -52,7 +52,7 @@ void TestSerial::portListFromTheSystemsRecords()
 void TestSerial::typedPortNames()
 {
     const QList<PortEntry> entries = portList({{"ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART", "", ""}});
-    for (const QString &com1 : {"COM 1", "COM1", "com 1", " Com1 ", "1"}) {
+    for (const char *com1 : {"COM 1", "COM1", "com 1", " Com1 ", "1"}) {
         QCOMPARE(portForText(com1, entries).label, QStringLiteral("COM 1"));
         QCOMPARE(portForText(com1, entries).device, QStringLiteral("/dev/ttyS0"));
     }

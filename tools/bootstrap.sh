@@ -1,4 +1,5 @@
-# Shared set-up for ./run and ./test: install what is missing, then configure and build.
+# Shared set-up for ./run, ./test and the tools: install what is missing, then configure and
+# build one of the builds CMakePresets.json names (dev, release, asan, fuzz, package).
 # Sourced, not run.
 
 # desktop-file-utils and appstream: the validators the install check runs; man-db: the check
@@ -21,16 +22,17 @@ tamrix_install_missing() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# tamrix_configure DIR [cmake options...]
+# tamrix_configure PRESET [cmake options...]
 tamrix_configure() {
-  local dir=$1; shift
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  local preset=$1; shift
+  cmake --preset "$preset" "$@" >/dev/null
 }
 
-# tamrix_compile DIR [targets...]: everything when no target is named.
+# tamrix_compile PRESET [targets...]: what the build preset names (everything, for most) when no
+# target is named.
 tamrix_compile() {
-  local dir=$1; shift
+  local preset=$1; shift
   local targets=()
   [ $# -gt 0 ] && targets=(--target "$@")
-  cmake --build "$dir" --parallel "$(nproc 2>/dev/null || echo 2)" "${targets[@]}"
+  cmake --build --preset "$preset" --parallel "$(nproc 2>/dev/null || echo 2)" "${targets[@]}"
 }

@@ -2,6 +2,6 @@
 
 #include <QIcon>
 
-// The program's icon, a set-top box with a green lamp, at 16, 32, 48, 128 and 256 px.
+// The program's icon, a set-top box with a green lamp, at each size the install has too.
 // It is the artwork the desktop entry uses, embedded in the program.
 QIcon tamrixIcon();

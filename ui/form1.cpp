@@ -9,6 +9,7 @@
 #include "ui/portbox.h"
 #include "ui/statuslamp.h"
 #include "ui/twips.h"
+#include "version.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -164,7 +165,7 @@ void Form1::buildAboutFrame()
     Label6 = make<LinkLabel>(Frame3, "Label6", QUrl(kWebPage).host());
     placeInTwips(Label6, 4200, 240, 1815, 255);
     Line2 = verticalLine(Frame3, "Line2", 6000, 120, 480);
-    Label7 = make<QLabel>(Frame3, "Label7", QStringLiteral("Tamrix v2.2"));
+    Label7 = make<QLabel>(Frame3, "Label7", QStringLiteral("Tamrix v" TAMRIX_VERSION));
     placeInTwips(Label7, 6240, 240, 975, 255);
 }
 
