@@ -17,7 +17,7 @@ int printAnswer(const WindowCommandLine &commandLine)
     return usageError ? 2 : 0;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char *argv[])
 {

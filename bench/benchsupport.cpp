@@ -15,7 +15,7 @@ std::vector<double> sorted(std::vector<double> values)
     return values;
 }
 
-} // namespace
+}  // namespace
 
 double peakRssMb()
 {

@@ -10,9 +10,9 @@
 
 #include "benchsupport.h"
 #include "formprobe.h"
-#include "virtualreceiver.h"
 #include "ui/form1.h"
 #include "ui/logview.h"
+#include "virtualreceiver.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -220,8 +220,8 @@ std::vector<Figure> windowFigures(int runs)
 {
     std::vector<Figure> figures;
     for (int blocks : {128, 64})
-        addPacedFigures(figures, "window", blocks, runs, [blocks] { return windowReadout(true, blocks); }, "<= 1.004",
-                        "<= 1.5");
+        addPacedFigures(
+            figures, "window", blocks, runs, [blocks] { return windowReadout(true, blocks); }, "<= 1.004", "<= 1.5");
     for (int blocks : {128, 64}) {
         Figure wall{QStringLiteral("window, %1 kB unpaced: wall per block (ms)").arg(blocks), {}, "<= 1"};
         for (int run = 0; run < runs; ++run) {
@@ -281,12 +281,12 @@ void printTable(const std::vector<Figure> &figures, const std::map<QString, Figu
     for (const Figure &f : figures) {
         const auto other = offscreen.find(f.name);
         const QString second = other == offscreen.end() ? QString() : QString::number(other->second.median(), 'g', 4);
-        std::printf("%-52s %9.4g %9.4g %9.4g %10s   %s\n", qPrintable(f.name), f.median(), f.min(), f.max(),
-                    qPrintable(second), qPrintable(f.target));
+        std::printf("%-52s %9.4g %9.4g %9.4g %10s   %s\n", qPrintable(f.name), f.median(), f.min(), f.max(), qPrintable(second),
+                    qPrintable(f.target));
     }
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char *argv[])
 {
@@ -334,7 +334,8 @@ int main(int argc, char *argv[])
     for (int run = 0; run < runs; ++run) {
         std::vector<Figure> once = windowFiguresFrom(QProcessEnvironment::systemEnvironment(), 1);
         for (int blocks : {128, 64})
-            addPacedFigures(once, "tamrix-read", blocks, 1, [blocks] { return cliReadout(blocks); }, "<= 1.003", "<= 0.5");
+            addPacedFigures(
+                once, "tamrix-read", blocks, 1, [blocks] { return cliReadout(blocks); }, "<= 1.003", "<= 0.5");
         once.push_back({QStringLiteral("floor: blocking read() of 132 kB paced, CPU share (%)"), {100 * floorCpuShare()}, {}});
         mergeRun(figures, once);
         mergeRun(offscreenFigures, windowFiguresFrom(offscreenEnvironment, 1));

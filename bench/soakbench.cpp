@@ -7,10 +7,10 @@
 
 #include "benchsupport.h"
 #include "formprobe.h"
-#include "virtualreceiver.h"
 #include "readout/loaderbanner.h"
 #include "ui/form1.h"
 #include "ui/logview.h"
+#include "virtualreceiver.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -44,9 +44,9 @@ QByteArray readFile(const QString &path)
 
 struct Outcome
 {
-    bool finished = false;  // the port closed within the time allowed
-    bool exact = false;     // a dump under the final name, the same as the receiver's image
-    bool dumpNamed = false; // a file under the final name at all
+    bool finished = false;   // the port closed within the time allowed
+    bool exact = false;      // a dump under the final name, the same as the receiver's image
+    bool dumpNamed = false;  // a file under the final name at all
 };
 
 Outcome readOnce(Form1 &form, const QString &folder, Fault fault, QRandomGenerator &random)
@@ -102,7 +102,7 @@ Outcome readOnce(Form1 &form, const QString &folder, Fault fault, QRandomGenerat
     return outcome;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char *argv[])
 {
@@ -153,11 +153,11 @@ int main(int argc, char *argv[])
     std::printf("\ngood read-outs byte-exact: %d of %d\n", exact, good);
     std::printf("failed read-outs that left a file under the dump's name: %d\n", failedButNamed);
     std::printf("read-outs that did not end within 60 s: %d\n", unfinished);
-    std::printf("resident memory after read-out 10: %.2f MB, after %d: %.2f MB, growth %.2f MB (limit 2)\n",
-                residentAt10, readouts, residentAtEnd, residentAtEnd - residentAt10);
+    std::printf("resident memory after read-out 10: %.2f MB, after %d: %.2f MB, growth %.2f MB (limit 2)\n", residentAt10,
+                readouts, residentAtEnd, residentAtEnd - residentAt10);
     std::printf("open file descriptors: %d before, %d after\n", fdsBefore, fdsAfter);
-    const bool passed = exact == good && failedButNamed == 0 && unfinished == 0
-        && residentAtEnd - residentAt10 <= 2.0 && fdsAfter == fdsBefore;
+    const bool passed = exact == good && failedButNamed == 0 && unfinished == 0 && residentAtEnd - residentAt10 <= 2.0
+        && fdsAfter == fdsBefore;
     std::printf("%s\n", passed ? "passed" : "FAILED");
     return passed ? 0 : 1;
 }

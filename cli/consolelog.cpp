@@ -113,10 +113,11 @@ QString progressText(int blocksDone, int blocksInAll, double bytesPerSecond)
     if (bytesPerSecond <= 0)
         return text;
     const int left = int(std::ceil((blocksInAll - blocksDone) * double(ReadoutSession::kBlockBytes) / bytesPerSecond));
-    return text + QStringLiteral("  %1 kB/s  %2:%3 left")
-                      .arg(bytesPerSecond / 1024, 0, 'f', 1)
-                      .arg(left / 60)
-                      .arg(left % 60, 2, 10, QLatin1Char('0'));
+    return text
+        + QStringLiteral("  %1 kB/s  %2:%3 left")
+              .arg(bytesPerSecond / 1024, 0, 'f', 1)
+              .arg(left / 60)
+              .arg(left % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString printable(const QString &line)

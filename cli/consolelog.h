@@ -35,12 +35,12 @@ private:
     std::FILE *m_out;
     std::FILE *m_err;
     bool m_progressBar;
-    bool m_outOnTerminal;     // standard output shares the bar's terminal
-    QString m_openLine;       // text of the line not ended yet
-    QString m_bar;            // the progress bar as last drawn, empty when none is shown
+    bool m_outOnTerminal;  // standard output shares the bar's terminal
+    QString m_openLine;    // text of the line not ended yet
+    QString m_bar;         // the progress bar as last drawn, empty when none is shown
     int m_done = 0;
     int m_doneAtStart = 0;
-    QElapsedTimer m_since;    // time since the first block came
+    QElapsedTimer m_since;  // time since the first block came
 };
 
 // The progress bar: blocks done of all, bytes a second and the time left once known (rate 0:

@@ -20,11 +20,12 @@ BOOL WINAPI onConsoleEvent(DWORD event)
     // Closing the console asks the program to end, as SIGTERM does on other systems.
     const int signalNumber = event == CTRL_CLOSE_EVENT ? SIGTERM : SIGINT;
     if (InterruptWatch *watch = g_watch.data())
-        QMetaObject::invokeMethod(watch, [watch, signalNumber] { emit watch->interrupted(signalNumber); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            watch, [watch, signalNumber] { emit watch->interrupted(signalNumber); }, Qt::QueuedConnection);
     return TRUE;
 }
 
-} // namespace
+}  // namespace
 
 InterruptWatch::InterruptWatch(QObject *parent) : QObject(parent)
 {
@@ -62,7 +63,7 @@ extern "C" void onSignal(int signalNumber)
     errno = savedErrno;
 }
 
-} // namespace
+}  // namespace
 
 InterruptWatch::InterruptWatch(QObject *parent) : QObject(parent)
 {

@@ -10,9 +10,9 @@ ReadCommand::ReadCommand(const ReadOptions &options, ConsoleLog &console, QObjec
     connect(&m_session, &ReadoutSession::logLine, this, [this](const QString &text) { m_console.line(text); });
     connect(&m_session, &ReadoutSession::warning, this, [this](const QString &line) { m_console.warn(line); });
     connect(&m_session, &ReadoutSession::failed, this, [this](const QString &line) { m_console.echoToStderr(line); });
-    connect(&m_session, &ReadoutSession::incompleteDumpLeft, this, [this](const QString &line) { m_console.error(line.trimmed()); });
-    connect(&m_session, &ReadoutSession::progressChanged, this,
-            [this](int done, int inAll) { m_console.progress(done, inAll); });
+    connect(&m_session, &ReadoutSession::incompleteDumpLeft, this,
+            [this](const QString &line) { m_console.error(line.trimmed()); });
+    connect(&m_session, &ReadoutSession::progressChanged, this, [this](int done, int inAll) { m_console.progress(done, inAll); });
     connect(&m_session, &ReadoutSession::bannerReceived, &m_bannerWait, &QTimer::stop);
     connect(&m_session, &ReadoutSession::ended, this, &ReadCommand::onEnded);
     m_bannerWait.setSingleShot(true);

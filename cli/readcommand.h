@@ -10,12 +10,12 @@
 #include <QTimer>
 
 enum ExitStatus {
-    kExitComplete = 0,      // every block sum and the total checked
-    kExitFailed = 1,        // the read-out failed after the port opened
+    kExitComplete = 0,  // every block sum and the total checked
+    kExitFailed = 1,    // the read-out failed after the port opened
     kExitUsage = 2,
     kExitPortNotOpened = 3,
-    kExitInterrupted = 130, // Ctrl-C (SIGINT): 128 + its number, as shells report it
-    kExitTerminated = 143,  // SIGTERM, or on Windows the console closed
+    kExitInterrupted = 130,  // Ctrl-C (SIGINT): 128 + its number, as shells report it
+    kExitTerminated = 143,   // SIGTERM, or on Windows the console closed
 };
 
 class ReadCommand : public QObject

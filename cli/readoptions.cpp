@@ -1,6 +1,5 @@
 #include "cli/readoptions.h"
 
-
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -19,38 +18,45 @@ QString sizeList(const QString &separator)
 
 ReadCommandLine usageError(const QString &what)
 {
-    return {ReadCommandLine::Action::UsageError, {},
-            "tamrix-read: " + what + "\n"
-            "Usage: tamrix-read --port DEVICE [--size " + sizeList(QStringLiteral("|")) + "] [--header] [--output DIR] [--wait SECONDS]\n"
-            "       tamrix-read --list-ports\n"
-            "Try 'tamrix-read --help' for more.\n"};
+    return {ReadCommandLine::Action::UsageError,
+            {},
+            "tamrix-read: " + what
+                + "\n"
+                  "Usage: tamrix-read --port DEVICE [--size "
+                + sizeList(QStringLiteral("|"))
+                + "] [--header] [--output DIR] [--wait SECONDS]\n"
+                  "       tamrix-read --list-ports\n"
+                  "Try 'tamrix-read --help' for more.\n"};
 }
 
-} // namespace
+}  // namespace
 
 ReadCommandLine parseReadCommandLine(const QStringList &arguments, const QString &currentFolder)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Reads the boot loader out of a KAON set-top box over a serial line and saves it,\n"
-        "as Tamrix does, without a window. Start it, then switch the receiver on."));
+    parser.setApplicationDescription(
+        QStringLiteral("Reads the boot loader out of a KAON set-top box over a serial line and saves it,\n"
+                       "as Tamrix does, without a window. Start it, then switch the receiver on."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the program's version."));
     const QCommandLineOption port(QStringLiteral("port"),
-        QStringLiteral("Serial port: a device such as /dev/ttyUSB0 or COM7; a bare number n is COM n."), QStringLiteral("DEVICE"));
+                                  QStringLiteral("Serial port: a device such as /dev/ttyUSB0 or COM7; a bare number n is COM n."),
+                                  QStringLiteral("DEVICE"));
     const QString defaultSize = QString::number(defaultLoaderSize());
     const QCommandLineOption size(QStringLiteral("size"),
-        "Loader size in kB, " + sizeList(QStringLiteral(" or ")) + " (default " + defaultSize
-            + "). A banner that names the loader decides it.",
-        sizeList(QStringLiteral("|")), defaultSize);
+                                  "Loader size in kB, " + sizeList(QStringLiteral(" or ")) + " (default " + defaultSize
+                                      + "). A banner that names the loader decides it.",
+                                  sizeList(QStringLiteral("|")), defaultSize);
     const QCommandLineOption header(QStringLiteral("header"),
-        QStringLiteral("Name the dump after the loader and add the header for the KUP loader."));
+                                    QStringLiteral("Name the dump after the loader and add the header for the KUP loader."));
     const QCommandLineOption output(QStringLiteral("output"),
-        QStringLiteral("Folder for the dump (default: the current folder)."), QStringLiteral("DIR"));
-    const QCommandLineOption wait(QStringLiteral("wait"),
-        QStringLiteral("Give up when no banner has come after SECONDS (default: wait until interrupted)."), QStringLiteral("SECONDS"));
+                                    QStringLiteral("Folder for the dump (default: the current folder)."), QStringLiteral("DIR"));
+    const QCommandLineOption wait(
+        QStringLiteral("wait"),
+        QStringLiteral("Give up when no banner has come after SECONDS (default: wait until interrupted)."),
+        QStringLiteral("SECONDS"));
     const QCommandLineOption listPorts(QStringLiteral("list-ports"),
-        QStringLiteral("Print the serial ports the window's list offers, one a line, and exit."));
+                                       QStringLiteral("Print the serial ports the window's list offers, one a line, and exit."));
     parser.addOptions({help, version, port, size, header, output, wait, listPorts});
 
     if (!parser.parse(arguments))
@@ -58,7 +64,9 @@ ReadCommandLine parseReadCommandLine(const QStringList &arguments, const QString
     if (parser.isSet(help))
         return {ReadCommandLine::Action::ShowText, {}, parser.helpText()};
     if (parser.isSet(version))
-        return {ReadCommandLine::Action::ShowText, {}, QCoreApplication::applicationName() + ' ' + QCoreApplication::applicationVersion() + '\n'};
+        return {ReadCommandLine::Action::ShowText,
+                {},
+                QCoreApplication::applicationName() + ' ' + QCoreApplication::applicationVersion() + '\n'};
     if (parser.isSet(listPorts))
         return {ReadCommandLine::Action::ListPorts, {}, {}};
     if (!parser.positionalArguments().isEmpty())

@@ -9,8 +9,8 @@
 
 struct ReadOptions
 {
-    ReadoutRequest request;           // what the window's user gives, from the options
-    std::optional<int> waitSeconds;   // give up when no banner came within this long
+    ReadoutRequest request;          // what the window's user gives, from the options
+    std::optional<int> waitSeconds;  // give up when no banner came within this long
 };
 
 struct ReadCommandLine
@@ -18,7 +18,7 @@ struct ReadCommandLine
     enum class Action { Read, ListPorts, ShowText, UsageError };
     Action action = Action::UsageError;
     ReadOptions options;
-    QString text;                     // help or version text, or what is wrong
+    QString text;  // help or version text, or what is wrong
 };
 
 // `arguments` as the program got them, its own name first. `currentFolder` is where a dump

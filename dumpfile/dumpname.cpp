@@ -46,7 +46,7 @@ DumpPlan named(const QByteArray &nameChars, const QByteArray &headerTemplate, in
     return {fileNameSafe(name), headerTemplate + name.left(headerNameLength) + 'x', {}};
 }
 
-} // namespace
+}  // namespace
 
 QString fileNameSafe(const QByteArray &name)
 {

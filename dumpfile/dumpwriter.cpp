@@ -19,7 +19,7 @@ std::filesystem::path fileSystemPath(const QString &path)
 #endif
 }
 
-} // namespace
+}  // namespace
 
 DumpWriter::DumpWriter() = default;
 DumpWriter::~DumpWriter() = default;

@@ -7,9 +7,9 @@
 
 struct FileDigest
 {
-    qint64 size = -1;      // -1: the file could not be read
+    qint64 size = -1;  // -1: the file could not be read
     QByteArray sha256;
-    QString error;         // why it could not be read
+    QString error;  // why it could not be read
     bool isValid() const { return size >= 0; }
 };
 

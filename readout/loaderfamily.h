@@ -18,9 +18,9 @@ struct LoaderFamily
         FirstBlockOrVersion,
     };
 
-    QByteArray versionDigits;   // a version beginning with one of these names the family
+    QByteArray versionDigits;  // a version beginning with one of these names the family
     int sizeKb = 0;
-    int startBlock = 0;         // the first 1 kB block of the flash it occupies
+    int startBlock = 0;  // the first 1 kB block of the flash it occupies
     int blockCount = 0;
     QByteArray headerTemplate;  // the KUP header before the name
     NameRule nameRule = NameRule::VersionOnly;

@@ -18,12 +18,12 @@ struct ReadoutAction
         ProgressValue,  // value
         KeyingOn,       // start sending the wake-up byte every 300 ms
         KeyingOff,
-        DiscardInput,   // drop whatever the port has received so far
-        OpenDump,       // text: file name without folder; bytes: header to write first
-        WriteDump,      // bytes: block data
-        End,            // end: the read-out is over; the session reports it and closes what it
-                        // holds
-        Warning,        // text: a line about something that looks wrong; the read-out goes on
+        DiscardInput,  // drop whatever the port has received so far
+        OpenDump,      // text: file name without folder; bytes: header to write first
+        WriteDump,     // bytes: block data
+        End,           // end: the read-out is over; the session reports it and closes what it
+                       // holds
+        Warning,       // text: a line about something that looks wrong; the read-out goes on
     };
 
     Kind kind;

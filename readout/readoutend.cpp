@@ -12,9 +12,14 @@ QString endLogText(const ReadoutEnd &end)
         return QStringLiteral("CRC Error in total sum: received %1, computed %2").arg(end.got).arg(end.want) + lineEnd;
     case EndReason::Stalled:
         return QStringLiteral("Timeout while receiving %1 (no data for %2 s, %3 of %4 bytes)")
-                   .arg(end.subject).arg(end.quietSeconds).arg(end.got).arg(end.want) + lineEnd;
+                   .arg(end.subject)
+                   .arg(end.quietSeconds)
+                   .arg(end.got)
+                   .arg(end.want)
+            + lineEnd;
     case EndReason::TooManyBytes:
-        return QStringLiteral("Too many bytes while receiving %1 (%2 of %3 bytes)").arg(end.subject).arg(end.got).arg(end.want) + lineEnd;
+        return QStringLiteral("Too many bytes while receiving %1 (%2 of %3 bytes)").arg(end.subject).arg(end.got).arg(end.want)
+            + lineEnd;
     case EndReason::LineLost:
         return "Lost serial port " + end.subject + ": the device is gone (" + end.cause + ")" + lineEnd;
     case EndReason::DumpFileError:

@@ -7,23 +7,23 @@
 #include <chrono>
 
 enum class EndReason {
-    Complete,        // every block sum and the total matched
+    Complete,  // every block sum and the total matched
     BlockSumWrong,
     TotalSumWrong,
-    Stalled,         // a frame or the total byte stopped coming
+    Stalled,  // a frame or the total byte stopped coming
     TooManyBytes,
     LineLost,
     DumpFileError,
-    Stopped,         // closed by the user, or by the program around it
+    Stopped,  // closed by the user, or by the program around it
 };
 
 struct ReadoutEnd
 {
     EndReason reason = EndReason::Stopped;
-    QString subject;   // what was awaited ("BLOCK: 1922", "TOTALCRC"), the port, or the file
-    qint64 got = 0;    // bytes received, or the total sum received
-    qint64 want = 0;   // bytes expected, or the total sum computed
-    QString cause;     // the system's own words
+    QString subject;          // what was awaited ("BLOCK: 1922", "TOTALCRC"), the port, or the file
+    qint64 got = 0;           // bytes received, or the total sum received
+    qint64 want = 0;          // bytes expected, or the total sum computed
+    QString cause;            // the system's own words
     qint64 quietSeconds = 0;  // a stall: how long nothing came
 
     static ReadoutEnd complete() { return of(EndReason::Complete); }
@@ -36,13 +36,20 @@ struct ReadoutEnd
         end.quietSeconds = quiet;
         return end;
     }
-    static ReadoutEnd tooManyBytes(const QString &awaited, qint64 got, qint64 want) { return of(EndReason::TooManyBytes, awaited, got, want); }
+    static ReadoutEnd tooManyBytes(const QString &awaited, qint64 got, qint64 want)
+    {
+        return of(EndReason::TooManyBytes, awaited, got, want);
+    }
     static ReadoutEnd lineLost(const QString &port, const QString &cause) { return of(EndReason::LineLost, port, 0, 0, cause); }
-    static ReadoutEnd dumpFileError(const QString &path, const QString &cause) { return of(EndReason::DumpFileError, path, 0, 0, cause); }
+    static ReadoutEnd dumpFileError(const QString &path, const QString &cause)
+    {
+        return of(EndReason::DumpFileError, path, 0, 0, cause);
+    }
     static ReadoutEnd stopped() { return of(EndReason::Stopped); }
 
 private:
-    static ReadoutEnd of(EndReason reason, const QString &subject = {}, qint64 got = 0, qint64 want = 0, const QString &cause = {})
+    static ReadoutEnd of(EndReason reason, const QString &subject = {}, qint64 got = 0, qint64 want = 0,
+                         const QString &cause = {})
     {
         ReadoutEnd end;
         end.reason = reason;

@@ -6,14 +6,26 @@ using Kind = ReadoutAction::Kind;
 
 namespace {
 
-void send(ReadoutActions &out, const QByteArray &bytes) { out.push_back({Kind::Send, bytes}); }
-void log(ReadoutActions &out, const QString &text) { out.push_back({Kind::AppendLog, {}, text}); }
-void warn(ReadoutActions &out, const QString &text) { out.push_back({Kind::Warning, {}, text}); }
-void order(ReadoutActions &out, Kind kind, int value = 0) { out.push_back({kind, {}, {}, value}); }
+void send(ReadoutActions &out, const QByteArray &bytes)
+{
+    out.push_back({Kind::Send, bytes});
+}
+void log(ReadoutActions &out, const QString &text)
+{
+    out.push_back({Kind::AppendLog, {}, text});
+}
+void warn(ReadoutActions &out, const QString &text)
+{
+    out.push_back({Kind::Warning, {}, text});
+}
+void order(ReadoutActions &out, Kind kind, int value = 0)
+{
+    out.push_back({kind, {}, {}, value});
+}
 
 const QString kLineEnd = QStringLiteral("\r\n");
 
-} // namespace
+}  // namespace
 
 void ReadoutEngine::setRequest(qint16 startBlock, qint16 blockCount)
 {
@@ -92,8 +104,12 @@ void ReadoutEngine::identify(ReadoutActions &out)
     // The number keeps the blank of its sign position: "BL size:  128 kB".
     log(out, QStringLiteral("BL size:  %1 kB").arg(m_family ? m_family->sizeKb : 0) + kLineEnd);
     if (!m_family)
-        warn(out, QStringLiteral("Warning: the loader was not recognised, so the size comes from the size option: "
-                                 "blocks %1 to %2.").arg(m_startBlock).arg(int(m_startBlock) + m_blockCount - 1) + kLineEnd);
+        warn(out,
+             QStringLiteral("Warning: the loader was not recognised, so the size comes from the size option: "
+                            "blocks %1 to %2.")
+                     .arg(m_startBlock)
+                     .arg(int(m_startBlock) + m_blockCount - 1)
+                 + kLineEnd);
     awaitText(State::FlashEnd, {wire::kFlashEnd});
 }
 

@@ -18,17 +18,17 @@ class ReadoutEngine
 {
 public:
     enum class State {
-        Idle,               // no read-out, or one that ended
-        Banner,             // keying, waiting for "MICOM"
-        FlashEnd,           // keying, waiting for "BL_FLASH_END"
+        Idle,      // no read-out, or one that ended
+        Banner,    // keying, waiting for "MICOM"
+        FlashEnd,  // keying, waiting for "BL_FLASH_END"
         UpperAck,
         LineEnd,
         StartBlockRequest,
         BlockCountRequest,
         LowerAck,
-        Frame,              // waiting for a block frame
-        Total,              // waiting for the total sum byte
-        BlockFailed,        // a block failed its sum: over, nothing more to do
+        Frame,        // waiting for a block frame
+        Total,        // waiting for the total sum byte
+        BlockFailed,  // a block failed its sum: over, nothing more to do
     };
 
     // The block settings of the window, taken before the port is opened.
@@ -74,9 +74,9 @@ private:
     const LoaderFamily *m_family = nullptr;  // none: not recognised
 
     BannerScanner m_banner;
-    TokenWait m_rxText;       // the text of the current handshake wait
-    QByteArray m_rxBytes;     // the frame, or the total byte, received so far
-    int m_blockIndex = 0;     // blocks that passed their check
+    TokenWait m_rxText;    // the text of the current handshake wait
+    QByteArray m_rxBytes;  // the frame, or the total byte, received so far
+    int m_blockIndex = 0;  // blocks that passed their check
     qint32 m_blockSum = 0;
     int m_totalSum = 0;
 };

@@ -16,4 +16,4 @@ quint8 byteSum(const char *data, qsizetype size)
     return static_cast<quint8>(sum & 0xFF);
 }
 
-} // namespace wire
+}  // namespace wire

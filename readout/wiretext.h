@@ -7,7 +7,7 @@
 namespace wire {
 
 // Tool to loader.
-inline constexpr char kWakeUp = 0x1F;              // keying byte, sent until the loader answers
+inline constexpr char kWakeUp = 0x1F;  // keying byte, sent until the loader answers
 inline const QByteArray kKData = "KDATA";
 inline const QByteArray kAckReply = "ack";
 inline const QByteArray kRequestDownload = "REQUEST_DOWNLOAD\r";
@@ -29,7 +29,7 @@ inline const QByteArray kBlockCountRequestAlt = "REQDATA_BLOCK\r\n";
 inline const QByteArray kLowerAck = "ack\r\n";
 
 inline constexpr int kBlockDataSize = 1024;
-inline constexpr int kFrameSize = 1032;             // data, checksum byte, 7 bytes never examined
+inline constexpr int kFrameSize = 1032;  // data, checksum byte, 7 bytes never examined
 inline constexpr int kFrameChecksumOffset = 1024;
 
 // Block numbers travel with at least four digits, zero-filled: 5 -> "0005", 12345 -> "12345".
@@ -39,6 +39,9 @@ QByteArray fourDigits(int number);
 quint8 byteSum(const char *data, qsizetype size);
 
 // Bytes from the line are 8-bit characters; the log shows them one character per byte.
-inline QString toLogText(const QByteArray &bytes) { return QString::fromLatin1(bytes); }
+inline QString toLogText(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes);
+}
 
-} // namespace wire
+}  // namespace wire

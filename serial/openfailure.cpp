@@ -16,7 +16,7 @@ OpenOutcome classifyOpenError(QSerialPort::SerialPortError error, bool accessibl
     case QSerialPort::DeviceNotFoundError:
     case QSerialPort::ResourceError:  // a device node without hardware behind it
         return OpenOutcome::NotPresent;
-    case QSerialPort::OpenError:      // already open in this program
+    case QSerialPort::OpenError:  // already open in this program
         return OpenOutcome::Busy;
     case QSerialPort::PermissionError:
         return accessible ? OpenOutcome::Busy : OpenOutcome::PermissionDenied;
@@ -45,7 +45,7 @@ QString permissionCure(const QString &path)
     return cure + ')';
 }
 
-} // namespace
+}  // namespace
 
 OpenFailureReport describeOpenFailure(OpenOutcome outcome, const PortChoice &port)
 {

@@ -8,11 +8,11 @@
 
 enum class OpenOutcome {
     Opened,
-    NotPresent,       // no such device
-    Busy,             // another program holds it
-    PermissionDenied, // this user may not read and write the device
-    ClosedAfterOpen,  // the open reported success but the port reads closed
-    Failed,           // any other reason
+    NotPresent,        // no such device
+    Busy,              // another program holds it
+    PermissionDenied,  // this user may not read and write the device
+    ClosedAfterOpen,   // the open reported success but the port reads closed
+    Failed,            // any other reason
 };
 
 // The file behind a device name (Unix).
@@ -24,8 +24,8 @@ OpenOutcome classifyOpenError(QSerialPort::SerialPortError error, bool accessibl
 
 struct OpenFailureReport
 {
-    QString logLine;     // appended to the log, or empty
-    QString boxPrompt;   // shown in a message box, or empty
+    QString logLine;    // appended to the log, or empty
+    QString boxPrompt;  // shown in a message box, or empty
     QString boxTitle;
 };
 

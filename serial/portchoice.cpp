@@ -15,4 +15,3 @@ PortChoice portForTypedName(const QString &text)
     const QString name = text.trimmed();
     return {name, name};
 }
-

@@ -25,10 +25,11 @@ bool inListOrder(const QString &a, const QString &b)
 {
     static const QRegularExpression trailingNumber(QStringLiteral("^(.*?)(\\d*)$"));
     const QRegularExpressionMatch ma = trailingNumber.match(a), mb = trailingNumber.match(b);
-    return std::make_tuple(ma.captured(1), ma.captured(2).toULongLong(), a) < std::make_tuple(mb.captured(1), mb.captured(2).toULongLong(), b);
+    return std::make_tuple(ma.captured(1), ma.captured(2).toULongLong(), a)
+        < std::make_tuple(mb.captured(1), mb.captured(2).toULongLong(), b);
 }
 
-} // namespace
+}  // namespace
 
 QList<PortEntry> portList(const QList<PortRecord> &systemPorts)
 {
@@ -42,13 +43,15 @@ QList<PortEntry> portList(const QList<PortRecord> &systemPorts)
 
     QList<PortRecord> others;
     for (const PortRecord &record : systemPorts) {
-        const bool seen = std::any_of(others.cbegin(), others.cend(), [&](const PortRecord &r) { return r.device == record.device; });
+        const bool seen = std::any_of(others.cbegin(), others.cend(),
+                                      [&](const PortRecord &r) { return r.device == record.device; });
         if (!seen && !record.name.isEmpty() && !isListedComPort(record))
             others.append(record);
     }
     std::sort(others.begin(), others.end(), [](const PortRecord &a, const PortRecord &b) { return inListOrder(a.name, b.name); });
     for (const PortRecord &record : others) {
-        const QString text = record.description.isEmpty() ? record.name : record.name + QStringLiteral(" \u2013 ") + record.description;
+        const QString text = record.description.isEmpty() ? record.name
+                                                          : record.name + QStringLiteral(" \u2013 ") + record.description;
         entries.append({record.name, text, {record.device, record.name}, 0, record});
     }
     return entries;
@@ -59,7 +62,9 @@ QList<PortRecord> systemPorts()
     QList<PortRecord> records;
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
         const QString usbId = info.hasVendorIdentifier() && info.hasProductIdentifier()
-            ? QStringLiteral("%1:%2").arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0')).arg(info.productIdentifier(), 4, 16, QLatin1Char('0'))
+            ? QStringLiteral("%1:%2")
+                  .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
+                  .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'))
             : QString();
         records.append({info.portName(), info.systemLocation(), info.description(), info.manufacturer(), usbId});
     }

@@ -19,11 +19,11 @@ struct PortRecord  // what the system says of one port
 
 struct PortEntry
 {
-    QString shortName;     // what the box shows once it is chosen: "COM 1", "ttyUSB0"
-    QString listText;      // what the drop-down shows: "ttyUSB0 – FT232R USB UART"
-    PortChoice port;       // what choosing it opens
-    int number = 0;        // 1 to 4 for "COM 1" to "COM 4", 0 for the others
-    PortRecord record;     // what the system said of it, where it did
+    QString shortName;  // what the box shows once it is chosen: "COM 1", "ttyUSB0"
+    QString listText;   // what the drop-down shows: "ttyUSB0 – FT232R USB UART"
+    PortChoice port;    // what choosing it opens
+    int number = 0;     // 1 to 4 for "COM 1" to "COM 4", 0 for the others
+    PortRecord record;  // what the system said of it, where it did
 };
 
 QList<PortEntry> portList(const QList<PortRecord> &systemPorts);

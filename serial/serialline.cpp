@@ -21,7 +21,7 @@ bool mayAccess(const QString &device)
 #endif
 }
 
-} // namespace
+}  // namespace
 
 SerialLine::SerialLine(QObject *parent) : QObject(parent)
 {
@@ -47,8 +47,7 @@ OpenOutcome SerialLine::open(const QString &device)
     if (!m_port.open(QIODevice::ReadWrite)) {
         const QSerialPort::SerialPortError error = m_port.error();
         m_port.clearError();
-        return classifyOpenError(error == QSerialPort::NoError ? QSerialPort::UnknownError : error,
-                                 mayAccess(device));
+        return classifyOpenError(error == QSerialPort::NoError ? QSerialPort::UnknownError : error, mayAccess(device));
     }
     return m_port.isOpen() ? OpenOutcome::Opened : OpenOutcome::ClosedAfterOpen;
 }

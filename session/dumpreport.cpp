@@ -1,13 +1,13 @@
 #include "session/dumpreport.h"
 
-#include "session/outputfolder.h"
 #include "dumpfile/dumpwriter.h"
+#include "session/outputfolder.h"
 
 namespace {
 
 const QString kLineEnd = QStringLiteral("\r\n");
 
-} // namespace
+}  // namespace
 
 QString savedText(const DumpWriter &dump)
 {

@@ -8,7 +8,7 @@ class DumpWriter;
 
 // The log's lines after a dump took its name, each with its line end.
 QString savedText(const DumpWriter &dump);
-QString earlierDumpText(const DumpWriter &dump);  // empty when there was none
+QString earlierDumpText(const DumpWriter &dump);     // empty when there was none
 QString uniformDataWarning(const DumpWriter &dump);  // empty unless the data bytes are all one
 
 // Refusal at Open: the plain dump is being written by another read-out.
@@ -18,9 +18,9 @@ QString dumpInUseText(const QString &path);
 struct BlockTally
 {
     enum class Total { NotChecked, Wrong, Matched };
-    int checked = 0;        // blocks whose sums were checked
-    int count = 0;          // blocks asked for
-    int failedBlock = -1;   // the block whose sum was wrong, whose data is in the dump too
+    int checked = 0;       // blocks whose sums were checked
+    int count = 0;         // blocks asked for
+    int failedBlock = -1;  // the block whose sum was wrong, whose data is in the dump too
     Total total = Total::NotChecked;
 };
 

@@ -20,7 +20,7 @@ bool endsWithSeparator(const QString &text)
     return !text.isEmpty() && isSeparator(text.back());
 }
 
-} // namespace
+}  // namespace
 
 QString outputFolder(const QString &text, const QString &defaultFolder)
 {

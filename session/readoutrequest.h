@@ -9,24 +9,24 @@
 
 struct ReadoutRequest
 {
-    QString portText;            // the port box's text, or --port
-    QList<PortEntry> portList;   // the list the port was chosen from, if any
-    int sizeKb = 0;              // the size option; 0: the one a window starts with
-    bool headerOption = false;   // size from the banner, named dump with the KUP header
-    QString folderText;          // "Save to", or --output
-    QString defaultFolder;       // where a blank folder text points
+    QString portText;           // the port box's text, or --port
+    QList<PortEntry> portList;  // the list the port was chosen from, if any
+    int sizeKb = 0;             // the size option; 0: the one a window starts with
+    bool headerOption = false;  // size from the banner, named dump with the KUP header
+    QString folderText;         // "Save to", or --output
+    QString defaultFolder;      // where a blank folder text points
 };
 
 struct StartOutcome
 {
     enum class Refused {
         No,
-        Request,   // a port, size or folder that cannot serve, or a dump another read-out writes
-        Port,      // the port did not open
+        Request,  // a port, size or folder that cannot serve, or a dump another read-out writes
+        Port,     // the port did not open
     };
     Refused refused = Refused::No;
-    QString words;      // what to tell the user, without a line end
-    QString boxTitle;   // the words belong in a message box with this title; empty: in the log
+    QString words;     // what to tell the user, without a line end
+    QString boxTitle;  // the words belong in a message box with this title; empty: in the log
 
     bool started() const { return refused == Refused::No; }
 };

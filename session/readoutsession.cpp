@@ -23,9 +23,7 @@ ReadoutSession::ReadoutSession(QObject *parent) : QObject(parent)
     connect(&Timer1, &QTimer::timeout, this, &ReadoutSession::onTimer1Tick);
     connect(&m_stallTimer, &QTimer::timeout, this, &ReadoutSession::onStallTimeout);
     connect(&MSComm1, &SerialLine::dataArrived, this, &ReadoutSession::onDataArrived);
-    connect(&MSComm1, &SerialLine::lost, this, [this](const QString &cause) {
-        end(ReadoutEnd::lineLost(m_port.label, cause));
-    });
+    connect(&MSComm1, &SerialLine::lost, this, [this](const QString &cause) { end(ReadoutEnd::lineLost(m_port.label, cause)); });
 }
 
 StartOutcome ReadoutSession::start(const ReadoutRequest &request)

@@ -84,20 +84,20 @@ private:
     void watchForStall();
     void onStallTimeout();
 
-    SerialLine MSComm1;       // the serial line to the receiver
-    QTimer Timer1;            // wake-up keying: one byte every 300 ms until the loader answers
-    QTimer m_stallTimer;      // a frame or the total byte that stops coming
-    QTimer m_silenceTimer;    // no banner yet: a hint at the usual causes, once
+    SerialLine MSComm1;     // the serial line to the receiver
+    QTimer Timer1;          // wake-up keying: one byte every 300 ms until the loader answers
+    QTimer m_stallTimer;    // a frame or the total byte that stops coming
+    QTimer m_silenceTimer;  // no banner yet: a hint at the usual causes, once
     QElapsedTimer m_lastProgress;
     ReadoutEngine m_engine;
     DumpWriter m_dumpFile;
     PortChoice m_port;
-    QString m_folder;         // where the dump goes
+    QString m_folder;          // where the dump goes
     ReadoutActions m_pending;  // log and progress of the batch being carried out
     ReadoutEnd m_lastEnd;      // how the last read-out ended, for what its unfinished dump holds
     bool m_totalMatched = false;
-    QString m_outputFileName; // the last named dump, kept between read-outs
+    QString m_outputFileName;  // the last named dump, kept between read-outs
     int m_progressValue = 0;
     int m_progressMax = 0;
-    bool m_running = false;   // started, and its end not yet reported
+    bool m_running = false;  // started, and its end not yet reported
 };

@@ -39,9 +39,13 @@ QByteArray bannerWithVersion(const QByteArray &version)
 
 QList<QByteArray> loaderSession(const QByteArray &banner, const QByteArray &flash, bool reqdataSpelling)
 {
-    QList<QByteArray> messages{banner, "BL_FLASH_END\r\n", "ACK\r\n", "KDATA OK\r\n",
+    QList<QByteArray> messages{banner,
+                               "BL_FLASH_END\r\n",
+                               "ACK\r\n",
+                               "KDATA OK\r\n",
                                reqdataSpelling ? "REQDATA_START_BLOCK\r\n" : "REQUEST_START_BLOCK\r\n",
-                               reqdataSpelling ? "REQDATA_BLOCK\r\n" : "REQUEST_BLOCK\r\n", "ack\r\n"};
+                               reqdataSpelling ? "REQDATA_BLOCK\r\n" : "REQUEST_BLOCK\r\n",
+                               "ack\r\n"};
     quint8 total = 0;
     for (int at = 0; at < flash.size(); at += wire::kBlockDataSize) {
         const QByteArray data = flash.mid(at, wire::kBlockDataSize);

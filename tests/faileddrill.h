@@ -9,9 +9,9 @@
 inline void addFailureColumns()
 {
     QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("stopAt");    // stop when the log ends with this; empty: it ends by itself
+    QTest::addColumn<QString>("stopAt");  // stop when the log ends with this; empty: it ends by itself
     QTest::addColumn<int>("reason");
-    QTest::addColumn<int>("blocks");        // in the .part file; -1: none was started
+    QTest::addColumn<int>("blocks");  // in the .part file; -1: none was started
 }
 
 // Runs the drill of the current data row: a read-out that fails, or is stopped, the way the row
@@ -60,9 +60,9 @@ inline void checkFailedReadout()
         blocks = r.progress;
 
     const QString part = r.path("BLdump.bin.part");
-    const QString holds = blocks < 128 ? QStringLiteral("%1 of 128 checked blocks").arg(blocks)
+    const QString holds = blocks < 128            ? QStringLiteral("%1 of 128 checked blocks").arg(blocks)
         : reason == int(EndReason::TotalSumWrong) ? "all 128 blocks, but the total sum did not match"
-                                               : "all 128 blocks, but the total sum was not checked";
+                                                  : "all 128 blocks, but the total sum was not checked";
     const QString tail = endLogText(*r.end) + "Serial port closed.\r\n" + (blocks >= 0 ? incompleteLine(part, holds) : QString());
     QVERIFY2(r.log.endsWith(tail), qPrintable(r.log));
     QCOMPARE(r.log.count("Serial port closed."), 1);

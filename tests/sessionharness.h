@@ -19,11 +19,13 @@
 
 #include <optional>
 
-
 inline constexpr int kReadoutLimitMs = 60000;
 
 // A complete read-out at the size option a window starts with: the 128 blocks of a 128 kB loader.
-inline QByteArray completeWindowWire() { return completeWire(1920, 128); }
+inline QByteArray completeWindowWire()
+{
+    return completeWire(1920, 128);
+}
 
 inline QByteArray readFile(const QString &path)
 {
@@ -48,7 +50,9 @@ inline QString incompleteLine(const QString &partPath, const QString &holds)
 
 inline QString savedLine(const QString &path, const QByteArray &dump)
 {
-    return QStringLiteral("Saved %1 (%2 bytes, SHA-256 %3)\r\n").arg(shownPath(path)).arg(dump.size())
+    return QStringLiteral("Saved %1 (%2 bytes, SHA-256 %3)\r\n")
+        .arg(shownPath(path))
+        .arg(dump.size())
         .arg(QString::fromLatin1(QCryptographicHash::hash(dump, QCryptographicHash::Sha256).toHex()));
 }
 

@@ -18,7 +18,8 @@ struct CliRun
 {
     bool start(const QStringList &receiverArgs, QStringList cliArgs)
     {
-        if (!receiverArgs.contains("--none") && !receiver.start(receiverArgs + QStringList{"--write-image", folder.filePath("image.bin")}))
+        if (!receiverArgs.contains("--none")
+            && !receiver.start(receiverArgs + QStringList{"--write-image", folder.filePath("image.bin")}))
             return false;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("DISPLAY");
@@ -40,7 +41,7 @@ struct CliRun
     QString m_out, m_err;
 };
 
-} // namespace
+}  // namespace
 
 class TestCli : public QObject
 {
@@ -72,8 +73,12 @@ void TestCli::optionsAndConsoleText()
     QCOMPARE(c.options.request.sizeKb, 128);
     QCOMPARE(c.options.request.folderText, QStringLiteral("/dumps"));
     QVERIFY(!c.options.waitSeconds);
-    for (const QStringList &bad : {QStringList{}, {"--port"}, {"--port", "x", "--size", "32"}, {"--port", "x", "--wait", "0"},
-                                   {"--port", "x", "extra"}, {"--port", "x", "--bogus"}}) {
+    for (const QStringList &bad : {QStringList{},
+                                   {"--port"},
+                                   {"--port", "x", "--size", "32"},
+                                   {"--port", "x", "--wait", "0"},
+                                   {"--port", "x", "extra"},
+                                   {"--port", "x", "--bogus"}}) {
         c = parse(bad);
         QCOMPARE(int(c.action), int(ReadCommandLine::Action::UsageError));
         QVERIFY(c.text.contains("Usage: tamrix-read --port DEVICE"));
@@ -92,8 +97,9 @@ void TestCli::optionsAndConsoleText()
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         noDisplay.remove(name);
     window.setProcessEnvironment(noDisplay);
-    const QList<std::tuple<QStringList, int, QByteArray>> runs{
-        {{"--help"}, 0, "--output <DIR>"}, {{"--bogus"}, 2, "Unknown option 'bogus'"}, {{"-platform", "offscreen", "--version"}, 0, "Tamrix "}};
+    const QList<std::tuple<QStringList, int, QByteArray>> runs{{{"--help"}, 0, "--output <DIR>"},
+                                                               {{"--bogus"}, 2, "Unknown option 'bogus'"},
+                                                               {{"-platform", "offscreen", "--version"}, 0, "Tamrix "}};
     for (const auto &[args, status, said] : runs) {
         window.start(QStringLiteral(TAMRIX), args);
         QVERIFY(window.waitForFinished());
@@ -119,8 +125,8 @@ void TestCli::completeReadoutsInEveryLayout_data()
     QTest::newRow("plain 64 kB, paced") << QStringList{"--version", "2.0.4 ", "--paced"}
                                         << QStringList{"--port", "PTY", "--size", "64", "--output", "out", "--wait", "3"}
                                         << "out/BLdump.bin" << QByteArray();
-    QTest::newRow("named") << QStringList{"--bl-name", "61234"} << QStringList{"--port", "PTY", "--header"}
-                           << "BL_61234_conv.bin" << t128 + "BL_61234x";
+    QTest::newRow("named") << QStringList{"--bl-name", "61234"} << QStringList{"--port", "PTY", "--header"} << "BL_61234_conv.bin"
+                           << t128 + "BL_61234x";
 }
 
 void TestCli::completeReadoutsInEveryLayout()
@@ -154,25 +160,30 @@ void TestCli::eachFailureHasItsStatus_data()
     const QStringList port{"--port", "PTY"};
     // Why a read-out failed goes to standard error too, on a line of its own.
     QTest::newRow("bad block") << QStringList{"--bad-block", "1"} << port << 1
-        << "REQUEST Block: 1921      CRC Error while receiving BLOCK: 1921\nThe read-out has stopped and the dump is incomplete.\n"
-           "Serial port closed.\n"
-        << "CRC Error while receiving BLOCK: 1921\nThe read-out has stopped and the dump is incomplete.\n"
-           "PART 2:1 of 128 checked blocks and the failed block 1921";
-    QTest::newRow("bad total") << QStringList{"--bad-total"} << port << 1 << "Serial port closed.\n"
+                               << "REQUEST Block: 1921      CRC Error while receiving BLOCK: 1921\nThe read-out has stopped and "
+                                  "the dump is incomplete.\n"
+                                  "Serial port closed.\n"
+                               << "CRC Error while receiving BLOCK: 1921\nThe read-out has stopped and the dump is incomplete.\n"
+                                  "PART 2:1 of 128 checked blocks and the failed block 1921";
+    QTest::newRow("bad total")
+        << QStringList{"--bad-total"} << port << 1 << "Serial port closed.\n"
         << "CRC Error in total sum: received 237, computed 236\nPART 128:all 128 blocks, but the total sum did not match";
     QTest::newRow("hang-up") << QStringList{"--hangup", "frame:3:517"} << port << 1 << "Serial port closed.\n"
-        << "Lost serial port PART 3:3 of 128 checked blocks";
+                             << "Lost serial port PART 3:3 of 128 checked blocks";
     // A warning is a log line, and goes to standard error too.
-    QTest::newRow("unrecognised loader") << QStringList{"--version", "4.1.0.0", "--size", "128"} << port << 0 << "Serial port closed.\n"
+    QTest::newRow("unrecognised loader")
+        << QStringList{"--version", "4.1.0.0", "--size", "128"} << port << 0 << "Serial port closed.\n"
         << "Warning: the loader was not recognised, so the size comes from the size option: blocks 1920 to 2047.\n";
-    QTest::newRow("no banner within --wait") << QStringList{"--silent"} << QStringList{"--port", "PTY", "--wait", "1"} << 1
-        << "on.\nSerial port closed.\n" << "tamrix-read: no banner from the receiver after 1 s\n";
+    QTest::newRow("no banner within --wait")
+        << QStringList{"--silent"} << QStringList{"--port", "PTY", "--wait", "1"} << 1 << "on.\nSerial port closed.\n"
+        << "tamrix-read: no banner from the receiver after 1 s\n";
     QTest::newRow("bad usage") << QStringList{"--none"} << QStringList{"--port", "x", "--size", "32"} << 2 << ""
-        << "tamrix-read: --size is ";  // then the sizes there are
-    QTest::newRow("output folder missing") << QStringList{"--none"} << QStringList{"--port", "x", "--output", "missing"} << 2 << ""
-        << "tamrix-read: Cannot save the dump in missing: it does not exist.\n";
+                               << "tamrix-read: --size is ";  // then the sizes there are
+    QTest::newRow("output folder missing") << QStringList{"--none"} << QStringList{"--port", "x", "--output", "missing"} << 2
+                                           << ""
+                                           << "tamrix-read: Cannot save the dump in missing: it does not exist.\n";
     QTest::newRow("port not present") << QStringList{"--none"} << QStringList{"--port", "/dev/tamrix-none"} << 3 << ""
-        << "tamrix-read: Serial port /dev/tamrix-none not present.\n";
+                                      << "tamrix-read: Serial port /dev/tamrix-none not present.\n";
 }
 
 void TestCli::eachFailureHasItsStatus()
@@ -208,7 +219,8 @@ void TestCli::aDumpIsWrittenByOneReadoutAtATime()
     QVERIFY(refused.start({}, {"--port", "PTY"}));
     QVERIFY(refused.finish());
     QCOMPARE(refused.process.exitCode(), 2);
-    QCOMPARE(refused.err(), "tamrix-read: Another read-out is writing " + shownPath(refused.folder.filePath("BLdump.bin")) + ".\n");
+    QCOMPARE(refused.err(),
+             "tamrix-read: Another read-out is writing " + shownPath(refused.folder.filePath("BLdump.bin")) + ".\n");
     QTest::qWait(400);
     QCOMPARE(refused.receiver.received(), QByteArray());
 

@@ -1,9 +1,9 @@
 // Dump names, KUP headers and the file writer.
 
-#include "session/outputfolder.h"
 #include "dumpfile/dumpname.h"
 #include "dumpfile/dumpwriter.h"
 #include "dumpfile/earlierdump.h"
+#include "session/outputfolder.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -27,7 +27,7 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("MISSING");
 }
 
-} // namespace
+}  // namespace
 
 class TestDumpFile : public QObject
 {
@@ -56,16 +56,23 @@ void TestDumpFile::namesAndHeaders_data()
     const QByteArray t128 = "KAON0008B9FFFFFFFFFFFF0000000000t";
     const QByteArray t64 = "KAON0008B9FFFFFFFFFFFF0000000000L";
     const QByteArray other(7, 'z');
-    QTest::newRow("no header option") << false << 128 << QByteArray("6.0.2.1") << QByteArray("BL61234") << "BLdump.bin" << QByteArray();
-    QTest::newRow("frame names a 128 kB dump") << true << 128 << QByteArray("5.1.3") << QByteArray("BL61234") << "BL_61234_conv.bin" << t128 + "BL_61234x";
-    QTest::newRow("7-character version") << true << 128 << QByteArray("6.0.2.1") << other << "BL_6021_conv.bin" << t128 + "BL_6021_x";
+    QTest::newRow("no header option") << false << 128 << QByteArray("6.0.2.1") << QByteArray("BL61234") << "BLdump.bin"
+                                      << QByteArray();
+    QTest::newRow("frame names a 128 kB dump")
+        << true << 128 << QByteArray("5.1.3") << QByteArray("BL61234") << "BL_61234_conv.bin" << t128 + "BL_61234x";
+    QTest::newRow("7-character version") << true << 128 << QByteArray("6.0.2.1") << other << "BL_6021_conv.bin"
+                                         << t128 + "BL_6021_x";
     QTest::newRow("5-character version") << true << 128 << QByteArray("5.1.3") << other << "BL_513_conv.bin" << t128 + "BL_513x";
-    QTest::newRow("lower-case bl is no name") << true << 128 << QByteArray("5.1.3") << QByteArray("bl61234") << "BL_513_conv.bin" << t128 + "BL_513x";
+    QTest::newRow("lower-case bl is no name")
+        << true << 128 << QByteArray("5.1.3") << QByteArray("bl61234") << "BL_513_conv.bin" << t128 + "BL_513x";
     QTest::newRow("64 kB") << true << 64 << QByteArray("2.0.4") << QByteArray("BL61234") << "BL_204_conv.bin" << t64 + "BL_204x";
-    QTest::newRow("64 kB, 8 characters") << true << 64 << QByteArray("2.0.4.1\r") << other << "BL_204_conv.bin" << t64 + "BL_204x";
+    QTest::newRow("64 kB, 8 characters") << true << 64 << QByteArray("2.0.4.1\r") << other << "BL_204_conv.bin"
+                                         << t64 + "BL_204x";
     QTest::newRow("64 kB, short version") << true << 64 << QByteArray("2.1") << other << "BL_21_conv.bin" << t64 + "BL_21_x";
-    QTest::newRow("blank after 7 characters") << true << 128 << QByteArray("6.0.2.1 ") << other << "BL_6021_conv.bin" << t128 + "BL_6021_x";
-    QTest::newRow("usual banner: CR after 7 characters") << true << 128 << QByteArray("6.0.2.1\r") << other << "BL_6021_conv.bin" << t128 + "BL_6021_x";
+    QTest::newRow("blank after 7 characters")
+        << true << 128 << QByteArray("6.0.2.1 ") << other << "BL_6021_conv.bin" << t128 + "BL_6021_x";
+    QTest::newRow("usual banner: CR after 7 characters")
+        << true << 128 << QByteArray("6.0.2.1\r") << other << "BL_6021_conv.bin" << t128 + "BL_6021_x";
 }
 
 void TestDumpFile::namesAndHeaders()
@@ -110,9 +117,13 @@ void TestDumpFile::layoutsOnDisk()
 {
     QTemporaryDir dir;
     const QByteArray data(1024 * 3, 'd');
-    struct Case { DumpPlan plan; qint64 headerSize; };
-    for (const Case &c : {Case{plan(false, 128, ""), 0}, Case{plan(true, 128, "6.0.2.1"), 42},
-                          Case{plan(true, 128, "5.1.3"), 40}, Case{plan(true, 64, "2.0.4"), 40}}) {
+    struct Case
+    {
+        DumpPlan plan;
+        qint64 headerSize;
+    };
+    for (const Case &c : {Case{plan(false, 128, ""), 0}, Case{plan(true, 128, "6.0.2.1"), 42}, Case{plan(true, 128, "5.1.3"), 40},
+                          Case{plan(true, 64, "2.0.4"), 40}}) {
         const QString path = dir.filePath(c.plan.fileName);
         const QString part = path + ".part";
         // A longer unfinished dump from before.
@@ -126,7 +137,7 @@ void TestDumpFile::layoutsOnDisk()
         QVERIFY(writer.append(data.mid(1024)));
         QVERIFY(writer.commit());
         QVERIFY(!writer.isOpen());  // closed before it is renamed: Windows renames no open file
-        QVERIFY(!writer.close());  // nothing unfinished left behind
+        QVERIFY(!writer.close());   // nothing unfinished left behind
         QVERIFY(!QFile::exists(part));
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));

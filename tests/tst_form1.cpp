@@ -5,19 +5,19 @@
 #include "ui/captionfit.h"
 #include "ui/portbox.h"
 
+#include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QAbstractItemView>
 #include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QStyleOptionButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -62,7 +62,10 @@ QList<QWidget *> controls(Form1 &w)
     return found;
 }
 
-QRect onWindow(Form1 &w, const QWidget *c) { return {c->mapTo(&w, QPoint()), c->size()}; }
+QRect onWindow(Form1 &w, const QWidget *c)
+{
+    return {c->mapTo(&w, QPoint()), c->size()};
+}
 
 // Whether a control's caption fits the room its style leaves for it, measured by the style and the
 // font, not by the window's own measure.
@@ -74,8 +77,8 @@ bool captionFits(QWidget *c)
         QStyleOptionButton option;
         option.initFrom(button);
         const auto element = qobject_cast<QPushButton *>(c) ? QStyle::SE_PushButtonContents
-                             : qobject_cast<QRadioButton *>(c) ? QStyle::SE_RadioButtonContents
-                                                                : QStyle::SE_CheckBoxContents;
+            : qobject_cast<QRadioButton *>(c)               ? QStyle::SE_RadioButtonContents
+                                                            : QStyle::SE_CheckBoxContents;
         room = c->style()->subElementRect(element, &option, c);
         // A button's caption needs some of its face on either side, or it touches the frame.
         if (element == QStyle::SE_PushButtonContents)
@@ -87,7 +90,7 @@ bool captionFits(QWidget *c)
     return text.isEmpty() || QFontMetrics(c->font()).horizontalAdvance(text) <= room.width();
 }
 
-} // namespace
+}  // namespace
 
 void TestForm1::startsAsDesigned()
 {
@@ -112,11 +115,13 @@ void TestForm1::startsAsDesigned()
         QVERIFY2(captionFits(c), qPrintable(name + "'s caption is cut off"));
         for (QWidget *other : all) {
             const QRect shared = onWindow(w, c).intersected(onWindow(w, other));
-            QVERIFY2(other == c || shared.width() <= 2 || shared.height() <= 2, qPrintable(name + " covers " + other->objectName()));
+            QVERIFY2(other == c || shared.width() <= 2 || shared.height() <= 2,
+                     qPrintable(name + " covers " + other->objectName()));
         }
     }
     QCOMPARE(logText(w), QStringLiteral("Select the COM-Port, the size of the BootLoader, click OPEN and turn the STB on."));
-    QCOMPARE(child<QLineEdit>(w, "Text2")->text(), QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator());
+    QCOMPARE(child<QLineEdit>(w, "Text2")->text(),
+             QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator());
 
     auto *ports = child<QComboBox>(w, "cmbCom");
     QVERIFY(ports->count() >= 4);  // then the system's own ports
@@ -190,8 +195,7 @@ void TestForm1::logKeepsTheCaretAtTheEnd()
     QVERIFY(QTest::qWaitForWindowActive(&w));
     auto *log = child<LogView>(w, "Text1");
     const auto caretAtEnd = [log] {
-        return log->textCursor().position() == log->document()->characterCount() - 1
-            && !log->textCursor().hasSelection();
+        return log->textCursor().position() == log->document()->characterCount() - 1 && !log->textCursor().hasSelection();
     };
 
     // The instruction has no line end: the next message continues its line, unless it asks for
@@ -200,7 +204,9 @@ void TestForm1::logKeepsTheCaretAtTheEnd()
     log->startLine();
     log->appendMessage(QStringLiteral("error opening COM 3\r\n"));
     log->startLine();
-    QCOMPARE(log->toPlainText(), QStringLiteral("Select the COM-Port, the size of the BootLoader, click OPEN and turn the STB on.x\nerror opening COM 3\n"));
+    QCOMPARE(log->toPlainText(),
+             QStringLiteral(
+                 "Select the COM-Port, the size of the BootLoader, click OPEN and turn the STB on.x\nerror opening COM 3\n"));
     QVERIFY(caretAtEnd());
 
     for (int i = 0; i < 300; ++i)
@@ -367,13 +373,15 @@ void TestForm1::portListCommandLineAndMemory()
     next.rememberIn(&store);
     QCOMPARE(child<QComboBox>(next, "cmbCom")->currentIndex(), 2);
     QCOMPARE(child<QLineEdit>(next, "Text2")->text(), dir.filePath("dumps/"));
-    QCOMPARE(child<QLineEdit>(next, "txtStart")->text() + child<QLineEdit>(next, "txtNumber")->text(), QStringLiteral("19840064"));
+    QCOMPARE(child<QLineEdit>(next, "txtStart")->text() + child<QLineEdit>(next, "txtNumber")->text(),
+             QStringLiteral("19840064"));
     QVERIFY(child<QRadioButton>(next, "optBL64")->isChecked() && child<QCheckBox>(next, "chkBL")->isChecked());
     QCOMPARE(controlStates(next), QString(kIdle).replace("optBL64+ optBL128+", "optBL64- optBL128-"));
     QVERIFY(QDir(dir.filePath("dumps")).removeRecursively());
     Form1 gone;
     gone.rememberIn(&store);
-    QCOMPARE(child<QLineEdit>(gone, "Text2")->text(), QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator());
+    QCOMPARE(child<QLineEdit>(gone, "Text2")->text(),
+             QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator());
 }
 
 QTEST_MAIN(TestForm1)

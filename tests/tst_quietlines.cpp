@@ -19,9 +19,11 @@ void TestQuietLines::quietLinesAreNotWaitedForForEver_data()
     QTest::newRow("stall in a frame") << QStringList{"--paced", "--stall", "2:1000"} << "" << int(EndReason::Stalled) << 2;
     QTest::newRow("1031 bytes, then silence") << QStringList{"--short", "0"} << "" << int(EndReason::Stalled) << -1;
     // Keying goes on after the hint.
-    QTest::newRow("a box that never answers gets a hint") << QStringList{"--silent"}
+    QTest::newRow("a box that never answers gets a hint")
+        << QStringList{"--silent"}
         << "on.\r\nNo answer from the receiver yet. Check that the cable is a null-modem cable, that the right port is chosen, "
-           "and that the receiver has power.\r\n" << int(EndReason::Stopped) << -1;
+           "and that the receiver has power.\r\n"
+        << int(EndReason::Stopped) << -1;
 }
 
 void TestQuietLines::quietLinesAreNotWaitedForForEver()

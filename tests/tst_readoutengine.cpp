@@ -57,9 +57,10 @@ QByteArray binaryRead(const QStringList &words, int *sum)
 QString event(const ReadoutAction &a, const QByteArray &read)
 {
     using Kind = ReadoutAction::Kind;
-    static const QStringList names{"send", "log", "log=", "max", "value", "keying on", "keying off", "discard", "open", "write", "end", "warn"};
-    static const QStringList ends{"complete", "block sum wrong", "total sum wrong", "stalled", "too many bytes",
-                                  "line lost", "dump file error", "stopped"};
+    static const QStringList names{"send",       "log",     "log=", "max",   "value", "keying on",
+                                   "keying off", "discard", "open", "write", "end",   "warn"};
+    static const QStringList ends{"complete",       "block sum wrong", "total sum wrong", "stalled",
+                                  "too many bytes", "line lost",       "dump file error", "stopped"};
     QStringList words{names[int(a.kind)]};
     if (a.kind == Kind::ProgressMax || a.kind == Kind::ProgressValue) {
         words << QString::number(a.value);
@@ -78,7 +79,8 @@ QString event(const ReadoutAction &a, const QByteArray &read)
 // engine did. Read `cutStep` is cut in two at `cutAt` (-1: fed byte by byte up to the token's
 // end); the port is closed after step `closeAfter`. `limits` gets, for each step, the offset its
 // read may be cut before: the token's end, the frame's or total's size (-1: the step is no read).
-QStringList replay(const QStringList &lines, int cutStep = -1, qsizetype cutAt = 0, int closeAfter = -1, QList<qsizetype> *limits = nullptr)
+QStringList replay(const QStringList &lines, int cutStep = -1, qsizetype cutAt = 0, int closeAfter = -1,
+                   QList<qsizetype> *limits = nullptr)
 {
     ReadoutEngine engine;
     bool portOpen = true;
@@ -143,10 +145,12 @@ QString departure(const QStringList &got, const QStringList &want, const QString
         ++i;
     if (i == got.size() && i == want.size())
         return {};
-    return how + QStringLiteral("after \"%1\":\n  expected: %2\n  got:      %3").arg(want.value(i - 1), want.value(i, "(end)"), got.value(i, "(end)"));
+    return how
+        + QStringLiteral("after \"%1\":\n  expected: %2\n  got:      %3")
+              .arg(want.value(i - 1), want.value(i, "(end)"), got.value(i, "(end)"));
 }
 
-} // namespace
+}  // namespace
 
 class TestReadoutEngine : public QObject
 {
@@ -184,7 +188,8 @@ void TestReadoutEngine::transcripts()
         for (qsizetype at = -1; failure.isEmpty() && at < limits[step]; ++at) {
             // A frame is cut only near its start and around its checksum byte, to keep this quick.
             if (limits[step] < wire::kFrameSize - 16 || at <= 8 || at >= wire::kBlockDataSize - 8)
-                failure = departure(replay(lines, step, at), lines, QStringLiteral("step %1 cut at %2 (-1: byte by byte), ").arg(step).arg(at));
+                failure = departure(replay(lines, step, at), lines,
+                                    QStringLiteral("step %1 cut at %2 (-1: byte by byte), ").arg(step).arg(at));
         }
         // Once the port is closed nothing more is asked for, whatever comes.
         if (failure.isEmpty() && replay(lines, -1, 0, step).join('\n').contains("> AFTER CLOSE"))

@@ -37,11 +37,13 @@ void TestSerial::portListFromTheSystemsRecords()
         devices << e.port.device;
         lines << describePort(e);
     }
-    QCOMPARE(texts, (QStringList{"COM 1", "COM 2", "COM 3", "COM 4", "ttyACM0 \u2013 USB Modem", "ttyS4",
-                                 "ttyUSB2 \u2013 FT232R USB UART", "ttyUSB10"}));
+    QCOMPARE(texts,
+             (QStringList{"COM 1", "COM 2", "COM 3", "COM 4", "ttyACM0 \u2013 USB Modem", "ttyS4",
+                          "ttyUSB2 \u2013 FT232R USB UART", "ttyUSB10"}));
     QCOMPARE(shortNames, (QStringList{"COM 1", "COM 2", "COM 3", "COM 4", "ttyACM0", "ttyS4", "ttyUSB2", "ttyUSB10"}));
-    QCOMPARE(devices, (QStringList{"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3", "/dev/ttyACM0", "/dev/ttyS4",
-                                   "/dev/ttyUSB2", "/dev/ttyUSB10"}));
+    QCOMPARE(devices,
+             (QStringList{"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3", "/dev/ttyACM0", "/dev/ttyS4", "/dev/ttyUSB2",
+                          "/dev/ttyUSB10"}));
     QCOMPARE(lines[0], QStringLiteral("/dev/ttyS0  COM 1"));
     QCOMPARE(lines[6], QStringLiteral("/dev/ttyUSB2  FT232R USB UART, FTDI, USB 0403:6001"));
     QCOMPARE(lines[7], QStringLiteral("/dev/ttyUSB10"));
@@ -76,8 +78,9 @@ void TestSerial::openFailuresSayWhatToDo()
     const PortChoice port{device.fileName(), "ttyUSB0"};
     QVERIFY(device.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup));
     const OpenFailureReport denied = describeOpenFailure(OpenOutcome::PermissionDenied, port);
-    QCOMPARE(denied.logLine, "error opening ttyUSB0: permission denied (add your user to the group '"
-                                 + QFileInfo(device.fileName()).group() + "' and log in again)\r\n");
+    QCOMPARE(denied.logLine,
+             "error opening ttyUSB0: permission denied (add your user to the group '" + QFileInfo(device.fileName()).group()
+                 + "' and log in again)\r\n");
     QVERIFY(denied.boxPrompt.isEmpty());
     // Only its owner may use it (as root's 0600 ttyS0): joining a group would not help.
     QVERIFY(device.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
@@ -87,11 +90,13 @@ void TestSerial::openFailuresSayWhatToDo()
                  + QFileInfo(device.fileName()).fileName() + "\", GROUP=\"dialout\", MODE=\"0660\")\r\n");
     // The group may read but not write it: neither cure fits.
     QVERIFY(device.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
-    QCOMPARE(describeOpenFailure(OpenOutcome::PermissionDenied, port).logLine, QStringLiteral("error opening ttyUSB0: permission denied\r\n"));
+    QCOMPARE(describeOpenFailure(OpenOutcome::PermissionDenied, port).logLine,
+             QStringLiteral("error opening ttyUSB0: permission denied\r\n"));
     const OpenFailureReport busy = describeOpenFailure(OpenOutcome::Busy, {"/dev/ttyS2", "COM 3"});
     QCOMPARE(busy.boxPrompt, QStringLiteral("COM 3 blocked by another application."));
     QCOMPARE(busy.boxTitle, QStringLiteral("Error opening COM 3"));
-    QCOMPARE(describeOpenFailure(OpenOutcome::Failed, {"/dev/ttyS2", "COM 3"}).logLine, QStringLiteral("error opening COM 3\r\n"));
+    QCOMPARE(describeOpenFailure(OpenOutcome::Failed, {"/dev/ttyS2", "COM 3"}).logLine,
+             QStringLiteral("error opening COM 3\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestSerial)

@@ -33,20 +33,24 @@ void TestSession::completeReadoutsInEveryLayout_data()
     const QByteArray t128 = "KAON0008B9FFFFFFFFFFFF0000000000t";
     const QString v6021 = "6.0.2.1\r\r\nBL size:  128 kB\r\n";
     QTest::newRow("plain 128 kB") << QStringList{"--version", "6.0.2.1"} << false << 128 << "BLdump.bin" << QByteArray() << v6021;
-    QTest::newRow("plain 64 kB, folder without trailing separator") << QStringList{"--version", "2.0.4 "} << false << 64
-        << "BLdump.bin" << QByteArray() << "2.0.4\r\nBL size:  64 kB\r\n";
-    QTest::newRow("named from the first block") << QStringList{"--bl-name", "61234"} << true << 128
-        << "BL_61234_conv.bin" << t128 + "BL_61234x" << v6021;
-    QTest::newRow("named 64 kB") << QStringList{"--version", "2.0.4 ", "--reqdata"} << true << 64
-        << "BL_204_conv.bin" << QByteArray("KAON0008B9FFFFFFFFFFFF0000000000LBL_204x") << "2.0.4\r\nBL size:  64 kB\r\n";
+    QTest::newRow("plain 64 kB, folder without trailing separator")
+        << QStringList{"--version", "2.0.4 "} << false << 64 << "BLdump.bin" << QByteArray() << "2.0.4\r\nBL size:  64 kB\r\n";
+    QTest::newRow("named from the first block")
+        << QStringList{"--bl-name", "61234"} << true << 128 << "BL_61234_conv.bin" << t128 + "BL_61234x" << v6021;
+    QTest::newRow("named 64 kB") << QStringList{"--version", "2.0.4 ", "--reqdata"} << true << 64 << "BL_204_conv.bin"
+                                 << QByteArray("KAON0008B9FFFFFFFFFFFF0000000000LBL_204x") << "2.0.4\r\nBL size:  64 kB\r\n";
     // Name bytes that a file name cannot hold stay inside the folder; the header keeps them.
-    QTest::newRow("name with parent folders") << QStringList{"--bl-name", "../\\x00/"} << true << 128
-        << "BL_..____conv.bin" << t128 + QByteArray("BL_../\0/x", 9) << v6021;
+    QTest::newRow("name with parent folders") << QStringList{"--bl-name", "../\\x00/"} << true << 128 << "BL_..____conv.bin"
+                                              << t128 + QByteArray("BL_../\0/x", 9) << v6021;
     // What comes before the banner does not disturb the read-out.
-    QTest::newRow("binary noise") << QStringList{"--binary-noise", "65536"} << false << 128 << "BLdump.bin" << QByteArray() << v6021;
+    QTest::newRow("binary noise") << QStringList{"--binary-noise", "65536"} << false << 128 << "BLdump.bin" << QByteArray()
+                                  << v6021;
     QTest::newRow("unrecognised loader") << QStringList{"--version", "4.1.0.0", "--size", "128"} << false << 128 << "BLdump.bin"
-        << QByteArray() << "4.1.0.0\r\r\nBL size:  0 kB\r\nWarning: the loader was not recognised, so the size comes from the size option: blocks 1920 to 2047.\r\n";
-    QTest::newRow("a megabyte of boot output") << QStringList{"--noise", "1048576"} << false << 128 << "BLdump.bin" << QByteArray() << v6021;
+                                         << QByteArray()
+                                         << "4.1.0.0\r\r\nBL size:  0 kB\r\nWarning: the loader was not recognised, so the size "
+                                            "comes from the size option: blocks 1920 to 2047.\r\n";
+    QTest::newRow("a megabyte of boot output")
+        << QStringList{"--noise", "1048576"} << false << 128 << "BLdump.bin" << QByteArray() << v6021;
 }
 
 void TestSession::completeReadoutsInEveryLayout()
@@ -80,11 +84,14 @@ void TestSession::completeReadoutsInEveryLayout()
     QCOMPARE(r.files(), (QStringList{kept, kept + ".sha256", fileName, fileName + ".sha256", "image.bin"}));
     const int start = 2048 - blocks;
     QCOMPARE(afterKeying(r.receiver.received()), completeWire(start, blocks));
-    const QString saved = savedLine(r.path(fileName), dump) + "Kept the earlier, different dump as " + shownPath(r.path(kept)) + "\r\n";
-    QCOMPARE(r.log, "sending request... Turn now your receiver on.\r\nBL version: " + identified + "got answer...\r\n"
-                        + QStringLiteral("DATA Request Startblock: %1\r\nDATA Request Number of Blocks: %2\r\n")
-                              .arg(start).arg(blocks, 4, 10, QLatin1Char('0'))
-                        + blockLog(start, blocks) + "Transfer succesfull!\r\n" + saved + "Serial port closed.\r\n");
+    const QString saved = savedLine(r.path(fileName), dump) + "Kept the earlier, different dump as " + shownPath(r.path(kept))
+        + "\r\n";
+    QCOMPARE(r.log,
+             "sending request... Turn now your receiver on.\r\nBL version: " + identified + "got answer...\r\n"
+                 + QStringLiteral("DATA Request Startblock: %1\r\nDATA Request Number of Blocks: %2\r\n")
+                       .arg(start)
+                       .arg(blocks, 4, 10, QLatin1Char('0'))
+                 + blockLog(start, blocks) + "Transfer succesfull!\r\n" + saved + "Serial port closed.\r\n");
     QCOMPARE(r.session.outputFileName(), header ? fileName : QString());
     QCOMPARE(r.progress, blocks);
     QVERIFY(!r.session.isPortOpen());
@@ -104,8 +111,10 @@ void TestSession::failedReadoutsLeaveAnIncompleteDump_data()
     QTest::newRow("a folder in the dump's place") << QStringList{} << "" << int(Reason::DumpFileError) << -1;
     QTest::newRow("stop waiting for the banner") << QStringList{"--silent"} << "on.\r\n" << int(Reason::Stopped) << -1;
     QTest::newRow("stop waiting for flash end") << QStringList{"--line-gap", "60000"} << "kB\r\n" << int(Reason::Stopped) << -1;
-    QTest::newRow("stop at ACK in the wrong case") << QStringList{"--wrong-case"} << "got answer...\r\n" << int(Reason::Stopped) << -1;
-    QTest::newRow("stop in a frame") << QStringList{"--stall", "2:100"} << "REQUEST Block: 1922      " << int(Reason::Stopped) << 2;
+    QTest::newRow("stop at ACK in the wrong case") << QStringList{"--wrong-case"} << "got answer...\r\n"
+                                                   << int(Reason::Stopped) << -1;
+    QTest::newRow("stop in a frame") << QStringList{"--stall", "2:100"} << "REQUEST Block: 1922      " << int(Reason::Stopped)
+                                     << 2;
 }
 
 void TestSession::failedReadoutsLeaveAnIncompleteDump()
@@ -147,7 +156,8 @@ void TestSession::aFailedBlockKeepsPortAndDumpOpenUntilStop()
     // A second read-out of the same box proves the first.
     QVERIFY(r.open());
     QVERIFY(r.waitForEnd());
-    QVERIFY(r.log.endsWith(savedLine(r.path(), r.image()) + "Identical to the earlier dump of this name\r\nSerial port closed.\r\n"));
+    QVERIFY(
+        r.log.endsWith(savedLine(r.path(), r.image()) + "Identical to the earlier dump of this name\r\nSerial port closed.\r\n"));
     QCOMPARE(r.files(), (QStringList{"BLdump.bin", "BLdump.bin.sha256", "image.bin"}));
 }
 
@@ -178,8 +188,9 @@ void TestSession::readoutsNeverTakeEachOthersDump()
     QVERIFY(b.receiver.start({"--version", "2.0.4 ", "--image", erased.fileName()}) && b.open(true));
     QVERIFY(b.waitForEnd());
     QCOMPARE(b.end->reason, Reason::DumpFileError);
-    QVERIFY(b.log.endsWith("Cannot write the dump file " + shownPath(a.path(name + ".part")) + ": another read-out is writing it\r\n"
-                           "Serial port closed.\r\n"));
+    QVERIFY(b.log.endsWith("Cannot write the dump file " + shownPath(a.path(name + ".part"))
+                           + ": another read-out is writing it\r\n"
+                             "Serial port closed.\r\n"));
     QVERIFY(!b.receiver.received().contains("1024DOWN_SUCCESS"));
     QVERIFY(a.waitForEnd());
     QCOMPARE(a.end->reason, Reason::Complete);
@@ -191,8 +202,10 @@ void TestSession::readoutsNeverTakeEachOthersDump()
     QVERIFY(b.waitForEnd());
     const QByteArray dump = a.dump(name);
     QCOMPARE(dump, header + QByteArray(65536, '\xff'));
-    QVERIFY2(b.log.endsWith(savedLine(a.path(name), dump) + "Kept the earlier, different dump as " + shownPath(a.path("BL_204_conv.1.bin"))
-                            + "\r\nWarning: every data byte of the dump is 0xFF.\r\nSerial port closed.\r\n"), qPrintable(b.log));
+    QVERIFY2(b.log.endsWith(savedLine(a.path(name), dump) + "Kept the earlier, different dump as "
+                            + shownPath(a.path("BL_204_conv.1.bin"))
+                            + "\r\nWarning: every data byte of the dump is 0xFF.\r\nSerial port closed.\r\n"),
+             qPrintable(b.log));
     QCOMPARE(a.dump("BL_204_conv.1.bin"), header + a.image());
     QProcess check;
     check.setWorkingDirectory(a.folder.path());

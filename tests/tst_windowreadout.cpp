@@ -1,9 +1,9 @@
 // The window around a read-out: opening and closing the port against real pseudo-terminals, the
 // busy and idle states, the lamp, the message boxes, and what it shows of a whole read-out.
 
-#include "session/outputfolder.h"
 #include "dumpfile/dumpwriter.h"
 #include "formprobe.h"
+#include "session/outputfolder.h"
 #include "support/virtualreceiver.h"
 
 #include <QTemporaryDir>
@@ -13,17 +13,23 @@
 
 namespace {
 
-struct Box { QString prompt, title; };
+struct Box
+{
+    QString prompt, title;
+};
 
 // A window whose message boxes are recorded instead of shown.
 struct Window
 {
-    Window() { form.setMessageBoxHandler([this](const QString &p, const QString &t) { boxes << Box{p, t}; }); }
+    Window()
+    {
+        form.setMessageBoxHandler([this](const QString &p, const QString &t) { boxes << Box{p, t}; });
+    }
     Form1 form;
     QList<Box> boxes;
 };
 
-} // namespace
+}  // namespace
 
 class TestWindowReadout : public QObject
 {
@@ -83,10 +89,13 @@ void TestWindowReadout::aMissingPortShowsTheNotPresentBox_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("label");
-    QTest::newRow("typed device") << "/dev/tamrix-no-such-port" << "/dev/tamrix-no-such-port";
+    QTest::newRow("typed device") << "/dev/tamrix-no-such-port"
+                                  << "/dev/tamrix-no-such-port";
     if (!QFile::exists(QStringLiteral("/dev/ttyS3")))
-        QTest::newRow("com4 without a fourth port") << "com4" << "COM 4";
-    QTest::newRow("an empty port box") << " " << "";
+        QTest::newRow("com4 without a fourth port") << "com4"
+                                                    << "COM 4";
+    QTest::newRow("an empty port box") << " "
+                                       << "";
 }
 
 void TestWindowReadout::aMissingPortShowsTheNotPresentBox()
@@ -98,8 +107,9 @@ void TestWindowReadout::aMissingPortShowsTheNotPresentBox()
     choosePort(w.form, typed);
     clickOpen(w.form);
     QCOMPARE(w.boxes.size(), 1);
-    QCOMPARE(w.boxes[0].prompt, label.isEmpty() ? QStringLiteral("Choose the serial port of the receiver in the list, or type its name.")
-                                                : "Serial port " + label + " not present.");
+    QCOMPARE(w.boxes[0].prompt,
+             label.isEmpty() ? QStringLiteral("Choose the serial port of the receiver in the list, or type its name.")
+                             : "Serial port " + label + " not present.");
     QCOMPARE(w.boxes[0].title, label.isEmpty() ? QStringLiteral("No serial port") : "Error opening " + label);
     QCOMPARE(logText(w.form), before);
     QCOMPARE(controlStates(w.form), kIdle);
@@ -146,10 +156,14 @@ void TestWindowReadout::aFolderThatCannotTakeTheDumpIsRefusedAtOpen_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("missing folder") << "missing" << "it does not exist";
-    QTest::newRow("read-only folder") << "read-only" << "";
-    QTest::newRow("empty text: the program's folder") << "empty" << "";
-    QTest::newRow("another read-out writes the dump") << "claimed" << "";
+    QTest::newRow("missing folder") << "missing"
+                                    << "it does not exist";
+    QTest::newRow("read-only folder") << "read-only"
+                                      << "";
+    QTest::newRow("empty text: the program's folder") << "empty"
+                                                      << "";
+    QTest::newRow("another read-out writes the dump") << "claimed"
+                                                      << "";
 }
 
 void TestWindowReadout::aFolderThatCannotTakeTheDumpIsRefusedAtOpen()
@@ -218,8 +232,11 @@ void TestWindowReadout::theWindowShowsAFailedAndAGoodReadout()
     QCOMPARE(lampColor(w.form), 65280);
     QCOMPARE(bar->value(), 1);
     clickClose(w.form);
-    QVERIFY(logText(w.form).endsWith(failed + "Serial port closed.\n"
-                                     "Dump incomplete: " + dir.filePath("BLdump.bin.part") + " holds 1 of 128 checked blocks and the failed block 1921\n"));
+    QVERIFY(logText(w.form).endsWith(failed
+                                     + "Serial port closed.\n"
+                                       "Dump incomplete: "
+                                     + dir.filePath("BLdump.bin.part")
+                                     + " holds 1 of 128 checked blocks and the failed block 1921\n"));
     QCOMPARE(controlStates(w.form), kIdle);
     QCOMPARE(lampColor(w.form), 255);
 
@@ -227,7 +244,8 @@ void TestWindowReadout::theWindowShowsAFailedAndAGoodReadout()
     clickOpen(w.form);
     QTRY_VERIFY_WITH_TIMEOUT(!w.form.isPortOpen(), 20000);
     const QString log = logText(w.form);
-    QVERIFY2(log.startsWith("sending request... Turn now your receiver on.\nBL version: 6.0.2.1\n\nBL size:  128 kB\n"), qPrintable(log));
+    QVERIFY2(log.startsWith("sending request... Turn now your receiver on.\nBL version: 6.0.2.1\n\nBL size:  128 kB\n"),
+             qPrintable(log));
     QVERIFY(log.contains("Transfered successfully Block: 2047\nTransfer succesfull!\nSaved " + dir.filePath("BLdump.bin")
                          + " (131072 bytes, SHA-256 "));
     QVERIFY(log.endsWith(")\nSerial port closed.\n"));

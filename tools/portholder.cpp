@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <unistd.h>
 
-int main(int argc, char* argv[])
+int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
@@ -28,8 +28,7 @@ int main(int argc, char* argv[])
 
     QSerialPort port(args.first());
     if (!port.open(QIODevice::ReadWrite)) {
-        std::fprintf(stderr, "tamrix-portholder: cannot open %s: %s\n",
-                     qPrintable(args.first()), qPrintable(port.errorString()));
+        std::fprintf(stderr, "tamrix-portholder: cannot open %s: %s\n", qPrintable(args.first()), qPrintable(port.errorString()));
         return 1;
     }
 

@@ -14,7 +14,7 @@ bool captionsFit(const QWidget *window)
     return std::all_of(controls.cbegin(), controls.cend(), [](const QWidget *c) { return captionWidth(c) <= c->width(); });
 }
 
-} // namespace
+}  // namespace
 
 int captionWidth(const QWidget *control)
 {

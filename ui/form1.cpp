@@ -64,12 +64,12 @@ QFrame *verticalLine(QWidget *parent, const char *name, int left, int top, int h
     return line;
 }
 
-} // namespace
+}  // namespace
 
 Form1::Form1(QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
-                          | Qt::MSWindowsFixedSizeDialogHint)
+    : QWidget(parent,
+              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                  | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tamrix for KAON STBs"));
@@ -172,8 +172,7 @@ void Form1::buildAboutFrame()
 void Form1::setTabOrder()
 {
     // Keyboard order of the design; labels, frames and the progress bar take no focus.
-    const QList<QWidget *> order{Text1, cmbCom, Command1, txtStart, txtNumber, Command2,
-                                 Text2, optBL64, optBL128, cmdDir, chkBL};
+    const QList<QWidget *> order{Text1, cmbCom, Command1, txtStart, txtNumber, Command2, Text2, optBL64, optBL128, cmdDir, chkBL};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -183,8 +182,14 @@ void Form1::connectControls()
     connect(Command1, &QPushButton::clicked, this, &Form1::RunReadout);
     connect(Command2, &QPushButton::clicked, this, &Form1::ClosePort);
     connectSession();
-    connect(optBL64, &QRadioButton::toggled, this, [this](bool on) { if (on) onOptBL64Click(); });
-    connect(optBL128, &QRadioButton::toggled, this, [this](bool on) { if (on) onOptBL128Click(); });
+    connect(optBL64, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            onOptBL64Click();
+    });
+    connect(optBL128, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            onOptBL128Click();
+    });
     // Of the size options only the selected one is a tab stop; the arrow keys move between them.
     for (QRadioButton *option : {optBL64, optBL128}) {
         const auto followSelection = [option](bool on) { option->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus); };
@@ -203,8 +208,7 @@ void Form1::load()
     // The session has its keying timer stopped and the line settings made from the start.
     ProgressBar1->setValue(0);
     ProgressBar1->setEnabled(false);
-    Text1->replaceText(QStringLiteral(
-        "Select the COM-Port, the size of the BootLoader, click OPEN and turn the STB on."));
+    Text1->replaceText(QStringLiteral("Select the COM-Port, the size of the BootLoader, click OPEN and turn the STB on."));
     Text2->setText(defaultFolder());
     selectSizeOption(defaultLoaderSize());
 }

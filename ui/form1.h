@@ -90,34 +90,34 @@ private:
     void onLabel6Click();
 
     // Controls, named as on the window's design.
-    QGroupBox *frmCom = nullptr;         // frame "Serial Port Settings"
-    PortBox *cmbCom = nullptr;           // port list, also typed into
-    QGroupBox *frmDataInfo = nullptr;    // frame "Data Request"
-    QLabel *Label1 = nullptr;            // "Start with Block"
+    QGroupBox *frmCom = nullptr;       // frame "Serial Port Settings"
+    PortBox *cmbCom = nullptr;         // port list, also typed into
+    QGroupBox *frmDataInfo = nullptr;  // frame "Data Request"
+    QLabel *Label1 = nullptr;          // "Start with Block"
     QLineEdit *txtStart = nullptr;
-    QLabel *Label2 = nullptr;            // "Number of Blocks"
+    QLabel *Label2 = nullptr;  // "Number of Blocks"
     QLineEdit *txtNumber = nullptr;
     QRadioButton *optBL64 = nullptr;
     QRadioButton *optBL128 = nullptr;
-    QGroupBox *Frame2 = nullptr;         // frame "COM Control"
-    QPushButton *Command1 = nullptr;     // Open: runs a read-out
-    QPushButton *Command2 = nullptr;     // Close
-    StatusLamp *Shape1 = nullptr;        // port lamp: green while the port is open
-    QGroupBox *Frame5 = nullptr;         // frame around the header option
-    QCheckBox *chkBL = nullptr;          // header option
-    QGroupBox *Frame1 = nullptr;         // frame around progress, log and folder
+    QGroupBox *Frame2 = nullptr;      // frame "COM Control"
+    QPushButton *Command1 = nullptr;  // Open: runs a read-out
+    QPushButton *Command2 = nullptr;  // Close
+    StatusLamp *Shape1 = nullptr;     // port lamp: green while the port is open
+    QGroupBox *Frame5 = nullptr;      // frame around the header option
+    QCheckBox *chkBL = nullptr;       // header option
+    QGroupBox *Frame1 = nullptr;      // frame around progress, log and folder
     QProgressBar *ProgressBar1 = nullptr;
-    LogView *Text1 = nullptr;            // the log
-    QLabel *Label3 = nullptr;            // "Save to"
-    QLineEdit *Text2 = nullptr;          // output folder
-    QPushButton *cmdDir = nullptr;       // "Directory": the folder dialog
-    QGroupBox *Frame3 = nullptr;         // frame "About"
-    QLabel *Label4 = nullptr;            // author line
+    LogView *Text1 = nullptr;       // the log
+    QLabel *Label3 = nullptr;       // "Save to"
+    QLineEdit *Text2 = nullptr;     // output folder
+    QPushButton *cmdDir = nullptr;  // "Directory": the folder dialog
+    QGroupBox *Frame3 = nullptr;    // frame "About"
+    QLabel *Label4 = nullptr;       // author line
     QFrame *Line1 = nullptr;
-    QLabel *Label5 = nullptr;            // "For contact and  more info:"
-    LinkLabel *Label6 = nullptr;         // link to the web page
+    QLabel *Label5 = nullptr;     // "For contact and  more info:"
+    LinkLabel *Label6 = nullptr;  // link to the web page
     QFrame *Line2 = nullptr;
-    QLabel *Label7 = nullptr;            // program version
+    QLabel *Label7 = nullptr;  // program version
 
     // The serial line (MSComm1) and the keying timer (Timer1) belong to the session.
     ReadoutSession m_session;

@@ -22,7 +22,7 @@ const QString kFolderKey = QStringLiteral("folder");
 const QString kSizeKey = QStringLiteral("sizeKb");
 const QString kHeaderKey = QStringLiteral("header");
 
-} // namespace
+}  // namespace
 
 void Form1::rememberIn(QSettings *store)
 {

@@ -14,8 +14,7 @@ void LogScrollBar::paintEvent(QPaintEvent *event)
     QStyleOptionSlider option;
     initStyleOption(&option);
     option.subControls = QStyle::SC_All;
-    const Look look{option.rect,
-                    style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this),
+    const Look look{option.rect, style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this),
                     option.state, option.palette.cacheKey(), devicePixelRatio()};
     if (m_picture.isNull() || !(look == m_look)) {
         m_picture = QImage(size() * look.pixelRatio, QImage::Format_ARGB32_Premultiplied);

@@ -28,8 +28,7 @@ private:
         qreal pixelRatio = 0;
         bool operator==(const Look &o) const
         {
-            return rect == o.rect && slider == o.slider && state == o.state && palette == o.palette
-                && pixelRatio == o.pixelRatio;
+            return rect == o.rect && slider == o.slider && state == o.state && palette == o.palette && pixelRatio == o.pixelRatio;
         }
     };
 

@@ -46,7 +46,7 @@ protected:
     }
 };
 
-} // namespace
+}  // namespace
 
 PortBox::PortBox(QWidget *parent) : QComboBox(parent)
 {

@@ -4,6 +4,9 @@
 
 class QWidget;
 
-constexpr int twipsToPixels(int twips) { return (twips + 7) / 15; }
+constexpr int twipsToPixels(int twips)
+{
+    return (twips + 7) / 15;
+}
 
 void placeInTwips(QWidget *widget, int left, int top, int width, int height);

@@ -11,8 +11,10 @@ WindowCommandLine parseWindowCommandLine(const QStringList &arguments)
     parser.setApplicationDescription(QStringLiteral("Reads the boot loader out of a KAON set-top box over a serial line."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the program's version."));
-    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Start with this serial port in the port box."), QStringLiteral("DEVICE"));
-    const QCommandLineOption output(QStringLiteral("output"), QStringLiteral("Start with this folder in \"Save to\"."), QStringLiteral("DIR"));
+    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Start with this serial port in the port box."),
+                                  QStringLiteral("DEVICE"));
+    const QCommandLineOption output(QStringLiteral("output"), QStringLiteral("Start with this folder in \"Save to\"."),
+                                    QStringLiteral("DIR"));
     parser.addOptions({help, version, port, output});
 
     QString problem;
@@ -25,7 +27,9 @@ WindowCommandLine parseWindowCommandLine(const QStringList &arguments)
     if (parser.isSet(help))
         return {WindowCommandLine::Action::ShowText, {}, parser.helpText()};
     if (parser.isSet(version))
-        return {WindowCommandLine::Action::ShowText, {}, QCoreApplication::applicationName() + ' ' + QCoreApplication::applicationVersion() + '\n'};
+        return {WindowCommandLine::Action::ShowText,
+                {},
+                QCoreApplication::applicationName() + ' ' + QCoreApplication::applicationVersion() + '\n'};
     return {WindowCommandLine::Action::Show, {parser.value(port), parser.value(output)}, {}};
 }
 

@@ -15,7 +15,7 @@ struct WindowCommandLine
     enum class Action { Show, ShowText, UsageError };
     Action action = Action::Show;
     WindowOptions options;
-    QString text;          // help or version text, or what is wrong with the usage
+    QString text;  // help or version text, or what is wrong with the usage
 };
 
 // `arguments` as the program got them, its own name first.

@@ -15,7 +15,7 @@ void require(bool holds, const char *rule)
     }
 }
 
-} // namespace
+}  // namespace
 
 void checkDumpName(const uint8_t *data, size_t size)
 {
@@ -27,7 +27,8 @@ void checkDumpName(const uint8_t *data, size_t size)
     request.family = familyOfSize(kSizes[(data[0] >> 1) & 3]);
     const size_t versionLength = qMin<size_t>(data[1] % 9, size - 2);
     request.loaderVersion = QByteArray(reinterpret_cast<const char *>(data + 2), qsizetype(versionLength));
-    request.firstFrame = QByteArray(reinterpret_cast<const char *>(data + 2 + versionLength), qsizetype(size - 2 - versionLength));
+    request.firstFrame = QByteArray(reinterpret_cast<const char *>(data + 2 + versionLength),
+                                    qsizetype(size - 2 - versionLength));
 
     const DumpPlan plan = planDump(request);
     require(plan.fileName.endsWith(QStringLiteral(".bin")), "a dump file ends in .bin");

@@ -21,7 +21,7 @@ void require(bool holds, const char *rule)
         broken(rule);
 }
 
-} // namespace
+}  // namespace
 
 void EngineCheck::run(const SessionInput &input)
 {
@@ -68,7 +68,8 @@ void EngineCheck::apply(const ReadoutActions &actions)
             break;
         case Kind::End:
             if (action.end.reason == EndReason::Complete)
-                require(m_writes == m_engine.BlockCount() && m_sent == m_goodWire, "only a read-out with every block is complete");
+                require(m_writes == m_engine.BlockCount() && m_sent == m_goodWire,
+                        "only a read-out with every block is complete");
             if (action.end.reason != EndReason::BlockSumWrong) {
                 m_portOpen = false;
                 m_engine.stop();
@@ -100,5 +101,6 @@ void EngineCheck::checkFileName(const QString &name)
 {
     require(!name.isEmpty(), "a dump file has a name");
     for (QChar c : name)
-        require(c.unicode() >= 0x20 && c.unicode() != 0x7F && c != '/' && c != '\\', "no separator or control character in a file name");
+        require(c.unicode() >= 0x20 && c.unicode() != 0x7F && c != '/' && c != '\\',
+                "no separator or control character in a file name");
 }

@@ -21,7 +21,7 @@ private:
     ReadoutEngine m_engine;
     bool m_portOpen = true;
     QByteArray m_sent;
-    QByteArray m_goodWire;        // the wire of a complete session, once start and count are known
+    QByteArray m_goodWire;  // the wire of a complete session, once start and count are known
     int m_progressMax = 0;
     bool m_dumpOpen = false;
     int m_framesRequested = 0;

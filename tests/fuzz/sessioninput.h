@@ -18,7 +18,7 @@ struct SessionInput
     bool headerOption = false;
     bool window64 = false;
     quint8 closeBefore = kNeverClose;
-    QList<QByteArray> reads;     // a null QByteArray stands for the stall timer
+    QList<QByteArray> reads;  // a null QByteArray stands for the stall timer
 
     static SessionInput decode(const quint8 *data, size_t size);
     QByteArray encode() const;

@@ -11,5 +11,11 @@ inline double cpuSecondsOf(int who)
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-inline double cpuSeconds() { return cpuSecondsOf(RUSAGE_SELF); }
-inline double childrenCpuSeconds() { return cpuSecondsOf(RUSAGE_CHILDREN); }
+inline double cpuSeconds()
+{
+    return cpuSecondsOf(RUSAGE_SELF);
+}
+inline double childrenCpuSeconds()
+{
+    return cpuSecondsOf(RUSAGE_CHILDREN);
+}

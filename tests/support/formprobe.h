@@ -22,17 +22,29 @@ T *child(QWidget &window, const char *name)
 }
 
 // The log as shown: line breaks as "\n".
-inline QString logText(Form1 &window) { return child<LogView>(window, "Text1")->toPlainText(); }
+inline QString logText(Form1 &window)
+{
+    return child<LogView>(window, "Text1")->toPlainText();
+}
 
-inline int lampColor(Form1 &window) { return child<StatusLamp>(window, "Shape1")->fillColor(); }
+inline int lampColor(Form1 &window)
+{
+    return child<StatusLamp>(window, "Shape1")->fillColor();
+}
 
 inline void choosePort(Form1 &window, const QString &text)
 {
     child<QComboBox>(window, "cmbCom")->setEditText(text);
 }
 
-inline void clickOpen(Form1 &window) { child<QPushButton>(window, "Command1")->click(); }
-inline void clickClose(Form1 &window) { child<QPushButton>(window, "Command2")->click(); }
+inline void clickOpen(Form1 &window)
+{
+    child<QPushButton>(window, "Command1")->click();
+}
+inline void clickClose(Form1 &window)
+{
+    child<QPushButton>(window, "Command2")->click();
+}
 
 // The enabled state of the controls that switch between busy and idle.
 inline QString controlStates(Form1 &window)

@@ -9,7 +9,7 @@ namespace {
 // Runs an event loop until done() holds, the process stops running or the
 // time is up. The context object cuts all connections on return.
 template <typename Done>
-void waitFor(QProcess& process, int timeoutMs, Done done)
+void waitFor(QProcess &process, int timeoutMs, Done done)
 {
     QEventLoop loop;
     QObject context;
@@ -29,10 +29,10 @@ void waitFor(QProcess& process, int timeoutMs, Done done)
     loop.exec();
 }
 
-} // namespace
+}  // namespace
 
-std::optional<QByteArray> startAndReadFirstLine(QProcess& process, const QString& program,
-                                                const QStringList& arguments, int timeoutMs)
+std::optional<QByteArray> startAndReadFirstLine(QProcess &process, const QString &program, const QStringList &arguments,
+                                                int timeoutMs)
 {
     process.setProgram(program);
     process.setArguments(arguments);
@@ -45,7 +45,7 @@ std::optional<QByteArray> startAndReadFirstLine(QProcess& process, const QString
     return process.readLine().trimmed();
 }
 
-void endProcess(QProcess& process)
+void endProcess(QProcess &process)
 {
     if (process.state() == QProcess::NotRunning)
         return;

@@ -8,20 +8,20 @@ namespace {
 
 constexpr int StartTimeoutMs = 10000;
 
-QByteArray readWholeFile(const QString& path)
+QByteArray readWholeFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-} // namespace
+}  // namespace
 
 VirtualReceiver::~VirtualReceiver()
 {
     stop();
 }
 
-bool VirtualReceiver::start(const QStringList& args)
+bool VirtualReceiver::start(const QStringList &args)
 {
     stop();
     m_devicePath.clear();
@@ -36,8 +36,9 @@ bool VirtualReceiver::start(const QStringList& args)
 
     const std::optional<QByteArray> line = startAndReadFirstLine(
         m_process, QStringLiteral(TAMRIX_VRECEIVER),
-        args + QStringList{QStringLiteral("--record"), filePath("received.bin"), QStringLiteral("--timings"),
-                           filePath("timings.txt")},
+        args
+            + QStringList{QStringLiteral("--record"), filePath("received.bin"), QStringLiteral("--timings"),
+                          filePath("timings.txt")},
         StartTimeoutMs);
     if (!line || line->isEmpty()) {
         stop();
@@ -57,11 +58,11 @@ QByteArray VirtualReceiver::received() const
     return m_files ? readWholeFile(filePath("received.bin")) : QByteArray();
 }
 
-QVector<qint64> VirtualReceiver::timings(const QByteArray& kind) const
+QVector<qint64> VirtualReceiver::timings(const QByteArray &kind) const
 {
     QVector<qint64> values;
     if (m_files) {
-        for (const QByteArray& line : readWholeFile(filePath("timings.txt")).split('\n'))
+        for (const QByteArray &line : readWholeFile(filePath("timings.txt")).split('\n'))
             if (line.startsWith(kind))
                 values.append(line.mid(kind.size()).toLongLong());
     }
@@ -73,7 +74,7 @@ QString VirtualReceiver::stderrText() const
     return m_files ? QString::fromLocal8Bit(readWholeFile(filePath("stderr.txt"))) : QString();
 }
 
-QString VirtualReceiver::filePath(const char* name) const
+QString VirtualReceiver::filePath(const char *name) const
 {
     return m_files->filePath(QLatin1String(name));
 }
@@ -83,16 +84,15 @@ PortHolder::~PortHolder()
     release();
 }
 
-bool PortHolder::hold(const QString& device)
+bool PortHolder::hold(const QString &device)
 {
     release();
-    const std::optional<QByteArray> line =
-        startAndReadFirstLine(m_process, QStringLiteral(TAMRIX_PORTHOLDER), {device}, StartTimeoutMs);
+    const std::optional<QByteArray> line = startAndReadFirstLine(m_process, QStringLiteral(TAMRIX_PORTHOLDER), {device},
+                                                                 StartTimeoutMs);
     if (line && *line == "held")
         return true;
     m_process.waitForFinished(StartTimeoutMs);
-    qWarning("tamrix-portholder did not hold %s: %s", qPrintable(device),
-             m_process.readAllStandardError().trimmed().constData());
+    qWarning("tamrix-portholder did not hold %s: %s", qPrintable(device), m_process.readAllStandardError().trimmed().constData());
     release();
     return false;
 }

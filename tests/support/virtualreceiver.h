@@ -17,12 +17,12 @@ class VirtualReceiver
 public:
     VirtualReceiver() = default;
     ~VirtualReceiver();
-    VirtualReceiver(const VirtualReceiver&) = delete;
-    VirtualReceiver& operator=(const VirtualReceiver&) = delete;
+    VirtualReceiver(const VirtualReceiver &) = delete;
+    VirtualReceiver &operator=(const VirtualReceiver &) = delete;
 
     // Starts the receiver with ARGS (see tamrix-vreceiver --help) and waits
     // for its device path. False if it did not come up; stderrText() says why.
-    bool start(const QStringList& args = {});
+    bool start(const QStringList &args = {});
     // Terminates it and waits until it has gone. Harmless if not running.
     void stop();
 
@@ -34,10 +34,9 @@ public:
     qint64 blockPhaseUs() const { return timings("block-phase ").value(0, -1); }
     QString stderrText() const;
 
-
 private:
-    QString filePath(const char* name) const;
-    QVector<qint64> timings(const QByteArray& kind) const;
+    QString filePath(const char *name) const;
+    QVector<qint64> timings(const QByteArray &kind) const;
 
     QProcess m_process;
     std::unique_ptr<QTemporaryDir> m_files;
@@ -51,12 +50,12 @@ class PortHolder
 public:
     PortHolder() = default;
     ~PortHolder();
-    PortHolder(const PortHolder&) = delete;
-    PortHolder& operator=(const PortHolder&) = delete;
+    PortHolder(const PortHolder &) = delete;
+    PortHolder &operator=(const PortHolder &) = delete;
 
     // True once the other process has the port open. False if it could not
     // open it, with its message as a warning.
-    bool hold(const QString& device);
+    bool hold(const QString &device);
     void release();
 
 private:

@@ -1,19 +1,15 @@
 #include "bootmessages.h"
 
-QByteArray defaultBanner(const QByteArray& version)
+QByteArray defaultBanner(const QByteArray &version)
 {
     return "\r\nKAON boot ROM\r\nLoader Version " + version + "\r\nMICOM ready\r\n";
 }
 
 QByteArray bootLogNoise(int bytes)
 {
-    static const char* const lines[] = {
-        "POST: DRAM 64 MB ok\r\n",
-        "flash: id c2 2015, 2048 blocks\r\n",
-        "cpu: 266 MHz, cache on\r\n",
-        "boot: checking image 1 of 2\r\n",
-        "boot: image 1 crc ok\r\n",
-        "tuner: i2c bus 0 probe\r\n",
+    static const char *const lines[] = {
+        "POST: DRAM 64 MB ok\r\n",         "flash: id c2 2015, 2048 blocks\r\n", "cpu: 266 MHz, cache on\r\n",
+        "boot: checking image 1 of 2\r\n", "boot: image 1 crc ok\r\n",           "tuner: i2c bus 0 probe\r\n",
         "front panel: init\r\n",
     };
     QByteArray out;
@@ -37,7 +33,7 @@ QByteArray binaryNoise(int bytes)
     return out;
 }
 
-int loaderKbForVersion(const QByteArray& version)
+int loaderKbForVersion(const QByteArray &version)
 {
     const char first = version.isEmpty() ? '\0' : version.at(0);
     return (first == '1' || first == '2' || first == '3') ? 64 : 128;

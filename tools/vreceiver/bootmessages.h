@@ -4,7 +4,7 @@
 
 // What the box prints while it comes up.
 
-QByteArray defaultBanner(const QByteArray& version);
+QByteArray defaultBanner(const QByteArray &version);
 
 // N bytes of plausible boot log lines (printable, CR LF line ends; the last
 // line may be cut short). None of them contains a word the tool waits for.
@@ -15,4 +15,4 @@ QByteArray bootLogNoise(int bytes);
 QByteArray binaryNoise(int bytes);
 
 // Loader size in kB from the version's first character: 1, 2, 3 → 64; else 128.
-int loaderKbForVersion(const QByteArray& version);
+int loaderKbForVersion(const QByteArray &version);

@@ -13,9 +13,9 @@ int hexValue(char c)
     return -1;
 }
 
-} // namespace
+}  // namespace
 
-std::optional<QByteArray> decodeEscapes(const QString& text, QString* error)
+std::optional<QByteArray> decodeEscapes(const QString &text, QString *error)
 {
     const QByteArray in = text.toUtf8();
     QByteArray out;
@@ -31,10 +31,18 @@ std::optional<QByteArray> decodeEscapes(const QString& text, QString* error)
             return std::nullopt;
         }
         switch (in.at(i)) {
-        case 'r': out += '\r'; break;
-        case 'n': out += '\n'; break;
-        case 't': out += '\t'; break;
-        case '\\': out += '\\'; break;
+        case 'r':
+            out += '\r';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case '\\':
+            out += '\\';
+            break;
         case 'x': {
             const int high = i + 1 < in.size() ? hexValue(in.at(i + 1)) : -1;
             const int low = i + 2 < in.size() ? hexValue(in.at(i + 2)) : -1;
@@ -54,17 +62,25 @@ std::optional<QByteArray> decodeEscapes(const QString& text, QString* error)
     return out;
 }
 
-QString printableBytes(const QByteArray& bytes, int maxBytes)
+QString printableBytes(const QByteArray &bytes, int maxBytes)
 {
     QString out;
     const qsizetype shown = qMin<qsizetype>(bytes.size(), maxBytes);
     for (qsizetype i = 0; i < shown; ++i) {
         const unsigned char c = static_cast<unsigned char>(bytes.at(i));
         switch (c) {
-        case '\r': out += QLatin1String("\\r"); break;
-        case '\n': out += QLatin1String("\\n"); break;
-        case '\t': out += QLatin1String("\\t"); break;
-        case '\\': out += QLatin1String("\\\\"); break;
+        case '\r':
+            out += QLatin1String("\\r");
+            break;
+        case '\n':
+            out += QLatin1String("\\n");
+            break;
+        case '\t':
+            out += QLatin1String("\\t");
+            break;
+        case '\\':
+            out += QLatin1String("\\\\");
+            break;
         default:
             if (c >= 0x20 && c < 0x7f)
                 out += QChar::fromLatin1(char(c));

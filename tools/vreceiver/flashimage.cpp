@@ -2,8 +2,7 @@
 
 #include <QFile>
 
-FlashImage::FlashImage(int loaderKb)
-    : m_loaderKb(loaderKb)
+FlashImage::FlashImage(int loaderKb) : m_loaderKb(loaderKb)
 {
     const quint32 first = quint32(loaderFirstBlock()) * BlockSize;
     m_loader.resize(qsizetype(loaderKb) * BlockSize);
@@ -22,7 +21,7 @@ quint8 FlashImage::patternByte(quint32 offset)
     return quint8(x >> 24);
 }
 
-bool FlashImage::loadLoader(const QString& file, QString* error)
+bool FlashImage::loadLoader(const QString &file, QString *error)
 {
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly)) {
@@ -32,14 +31,17 @@ bool FlashImage::loadLoader(const QString& file, QString* error)
     const QByteArray bytes = in.readAll();
     if (bytes.size() != m_loader.size()) {
         *error = QStringLiteral("%1 has %2 bytes, a %3 kB loader needs %4")
-                     .arg(file).arg(bytes.size()).arg(m_loaderKb).arg(m_loader.size());
+                     .arg(file)
+                     .arg(bytes.size())
+                     .arg(m_loaderKb)
+                     .arg(m_loader.size());
         return false;
     }
     m_loader = bytes;
     return true;
 }
 
-bool FlashImage::setLoaderName(const QByteArray& name, QString* error)
+bool FlashImage::setLoaderName(const QByteArray &name, QString *error)
 {
     if (name.size() != 5) {
         *error = QStringLiteral("the loader name must be 5 bytes, not %1").arg(name.size());
@@ -49,11 +51,10 @@ bool FlashImage::setLoaderName(const QByteArray& name, QString* error)
     return true;
 }
 
-bool FlashImage::saveLoader(const QString& file, QString* error) const
+bool FlashImage::saveLoader(const QString &file, QString *error) const
 {
     QFile out(file);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(m_loader) != m_loader.size()
-        || !out.flush()) {
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(m_loader) != m_loader.size() || !out.flush()) {
         *error = QStringLiteral("cannot write %1: %2").arg(file, out.errorString());
         return false;
     }

@@ -20,12 +20,12 @@ public:
     int loaderFirstBlock() const { return BlockCount - m_loaderKb; }
 
     // Replaces the loader region with FILE, which must be exactly loaderKb kB.
-    bool loadLoader(const QString& file, QString* error);
+    bool loadLoader(const QString &file, QString *error);
     // The loader's first 7 bytes become "BL" + name (5 bytes).
-    bool setLoaderName(const QByteArray& name, QString* error);
-    bool saveLoader(const QString& file, QString* error) const;
+    bool setLoaderName(const QByteArray &name, QString *error);
+    bool saveLoader(const QString &file, QString *error) const;
 
-    const QByteArray& loader() const { return m_loader; }
+    const QByteArray &loader() const { return m_loader; }
     // Block 0..BlockCount-1; 1024 bytes.
     QByteArray block(int number) const;
 

@@ -6,15 +6,15 @@
 
 namespace {
 
-constexpr int MaxLineBytes = 64;   // longer without a CR is not a command
-constexpr char TailFill = 0x55;    // bytes 1025..1031 of a frame: never examined
+constexpr int MaxLineBytes = 64;  // longer without a CR is not a command
+constexpr char TailFill = 0x55;   // bytes 1025..1031 of a frame: never examined
 constexpr char ExtraFill = char(0xA5);
 
 const QByteArray FrameRequest = "REQUEST_1024DOWN:";
 const QByteArray FrameConfirm = "1024DOWN_SUCCESS:";
 
 // Block numbers: plain decimal digits, more than four allowed.
-bool parseBlock(const QByteArray& digits, int* block)
+bool parseBlock(const QByteArray &digits, int *block)
 {
     if (digits.isEmpty() || digits.size() > 9)
         return false;
@@ -28,9 +28,9 @@ bool parseBlock(const QByteArray& digits, int* block)
     return true;
 }
 
-} // namespace
+}  // namespace
 
-quint8 byteSum(const QByteArray& bytes)
+quint8 byteSum(const QByteArray &bytes)
 {
     quint8 sum = 0;
     for (char c : bytes)
@@ -38,25 +38,31 @@ quint8 byteSum(const QByteArray& bytes)
     return sum;
 }
 
-LoaderMachine::LoaderMachine(LoaderConfig config, const FlashImage& flash)
-    : m_config(std::move(config))
-    , m_flash(flash)
-{
-}
+LoaderMachine::LoaderMachine(LoaderConfig config, const FlashImage &flash) : m_config(std::move(config)), m_flash(flash) {}
 
-const char* LoaderMachine::stateName(State state)
+const char *LoaderMachine::stateName(State state)
 {
     switch (state) {
-    case State::Off: return "off";
-    case State::Booted: return "booted";
-    case State::AwaitKdata: return "waiting for KDATA";
-    case State::AwaitAck: return "waiting for ack";
-    case State::AwaitStart: return "waiting for the start block";
-    case State::AwaitCount: return "waiting for the block count";
-    case State::AwaitDownload: return "waiting for REQUEST_DOWNLOAD";
-    case State::Downloading: return "downloading";
-    case State::Stalled: return "stalled";
-    case State::HungUp: return "hung up";
+    case State::Off:
+        return "off";
+    case State::Booted:
+        return "booted";
+    case State::AwaitKdata:
+        return "waiting for KDATA";
+    case State::AwaitAck:
+        return "waiting for ack";
+    case State::AwaitStart:
+        return "waiting for the start block";
+    case State::AwaitCount:
+        return "waiting for the block count";
+    case State::AwaitDownload:
+        return "waiting for REQUEST_DOWNLOAD";
+    case State::Downloading:
+        return "downloading";
+    case State::Stalled:
+        return "stalled";
+    case State::HungUp:
+        return "hung up";
     }
     return "?";
 }
@@ -66,13 +72,13 @@ QString LoaderMachine::where() const
     return QStringLiteral("session %1, %2").arg(m_session).arg(QLatin1String(stateName(m_state)));
 }
 
-const LoaderFaults& LoaderMachine::faults() const
+const LoaderFaults &LoaderMachine::faults() const
 {
     static const LoaderFaults none;
     return (m_config.faultsOnce && m_session > 1) ? none : m_config.faults;
 }
 
-Reaction LoaderMachine::feed(const QByteArray& bytes)
+Reaction LoaderMachine::feed(const QByteArray &bytes)
 {
     Reaction r;
     m_bootedInThisFeed = false;
@@ -86,7 +92,7 @@ Reaction LoaderMachine::feed(const QByteArray& bytes)
     return r;
 }
 
-void LoaderMachine::onKey(Reaction& r)
+void LoaderMachine::onKey(Reaction &r)
 {
     // Keys that arrive together with the one that powered the box up were
     // sent before the tool could have seen a banner; they mean nothing.
@@ -104,7 +110,7 @@ void LoaderMachine::onKey(Reaction& r)
         sendText(r, "BL_FLASH_END\r\n", m_config.lineGapMs);
         m_state = State::AwaitKdata;
         return;
-    case State::AwaitKdata: // the tool keys until it has seen BL_FLASH_END
+    case State::AwaitKdata:  // the tool keys until it has seen BL_FLASH_END
     case State::HungUp:
         return;
     case State::AwaitAck:
@@ -122,7 +128,7 @@ void LoaderMachine::onKey(Reaction& r)
     }
 }
 
-void LoaderMachine::boot(Reaction& r)
+void LoaderMachine::boot(Reaction &r)
 {
     reportJunk(r);
     ++m_session;
@@ -137,10 +143,10 @@ void LoaderMachine::boot(Reaction& r)
         r.send << Emission{m_config.noise, 0, false};
     sendText(r, m_config.banner);
     if (faults().hangUp == LoaderFaults::HangUp::Banner)
-        hangUp(r, m_config.lineGapMs); // gives the tool a moment to read the banner first
+        hangUp(r, m_config.lineGapMs);  // gives the tool a moment to read the banner first
 }
 
-void LoaderMachine::onByte(char c, Reaction& r)
+void LoaderMachine::onByte(char c, Reaction &r)
 {
     switch (m_state) {
     case State::Off:
@@ -174,9 +180,10 @@ void LoaderMachine::onByte(char c, Reaction& r)
             reportJunk(r);
             m_blockCount = takeBuffer().toInt();
             if (m_startBlock + m_blockCount > FlashImage::BlockCount)
-                r.complaints << where() + QStringLiteral(": blocks %1..%2 run past the end of the flash")
-                                              .arg(m_startBlock)
-                                              .arg(m_startBlock + m_blockCount - 1);
+                r.complaints << where()
+                        + QStringLiteral(": blocks %1..%2 run past the end of the flash")
+                              .arg(m_startBlock)
+                              .arg(m_startBlock + m_blockCount - 1);
             sendText(r, m_config.wrongCase ? "ACK\r\n" : "ack\r\n");
             m_state = State::AwaitDownload;
         }
@@ -199,7 +206,7 @@ void LoaderMachine::onByte(char c, Reaction& r)
     }
 }
 
-void LoaderMachine::onKdata(Reaction& r)
+void LoaderMachine::onKdata(Reaction &r)
 {
     reportJunk(r);
     if (faults().hangUp == LoaderFaults::HangUp::Handshake) {
@@ -213,7 +220,7 @@ void LoaderMachine::onKdata(Reaction& r)
     m_state = State::AwaitAck;
 }
 
-void LoaderMachine::onCommand(const QByteArray& line, Reaction& r)
+void LoaderMachine::onCommand(const QByteArray &line, Reaction &r)
 {
     int block = -1;
     if (line.startsWith(FrameRequest)) {
@@ -231,9 +238,8 @@ void LoaderMachine::onCommand(const QByteArray& line, Reaction& r)
         }
         reportJunk(r);
         if (block != m_lastBlock)
-            r.complaints << where() + QStringLiteral(": confirmation of block %1, but the last one sent was %2")
-                                          .arg(block)
-                                          .arg(m_lastBlock);
+            r.complaints << where()
+                    + QStringLiteral(": confirmation of block %1, but the last one sent was %2").arg(block).arg(m_lastBlock);
     } else if (line == "REQUEST_TOTALCRC") {
         reportJunk(r);
         if (faults().hangUp == LoaderFaults::HangUp::Total) {
@@ -251,16 +257,17 @@ void LoaderMachine::onCommand(const QByteArray& line, Reaction& r)
     }
 }
 
-void LoaderMachine::serveFrame(int block, Reaction& r)
+void LoaderMachine::serveFrame(int block, Reaction &r)
 {
-    const LoaderFaults& f = faults();
+    const LoaderFaults &f = faults();
     const int k = m_framesServed++;
     m_lastBlock = block;
     if (m_startBlock >= 0 && (block < m_startBlock || block >= m_startBlock + m_blockCount))
-        r.complaints << where() + QStringLiteral(": block %1 lies outside the %2 blocks from %3 (served anyway)")
-                                      .arg(block)
-                                      .arg(m_blockCount)
-                                      .arg(m_startBlock);
+        r.complaints << where()
+                + QStringLiteral(": block %1 lies outside the %2 blocks from %3 (served anyway)")
+                      .arg(block)
+                      .arg(m_blockCount)
+                      .arg(m_startBlock);
 
     const QByteArray data = m_flash.block(block);
     quint8 check = byteSum(data);
@@ -295,18 +302,18 @@ void LoaderMachine::serveFrame(int block, Reaction& r)
     }
 }
 
-void LoaderMachine::sendText(Reaction& r, const QByteArray& text, int gapMs) const
+void LoaderMachine::sendText(Reaction &r, const QByteArray &text, int gapMs) const
 {
     r.send << Emission{text, gapMs, false};
 }
 
-void LoaderMachine::hangUp(Reaction& r, int gapMs)
+void LoaderMachine::hangUp(Reaction &r, int gapMs)
 {
     r.send << Emission{QByteArray(), gapMs, true};
     m_state = State::HungUp;
 }
 
-void LoaderMachine::reportJunk(Reaction& r)
+void LoaderMachine::reportJunk(Reaction &r)
 {
     if (m_junk.isEmpty())
         return;
@@ -314,7 +321,7 @@ void LoaderMachine::reportJunk(Reaction& r)
     m_junk.clear();
 }
 
-bool LoaderMachine::collectToken(char c, const QByteArray& token)
+bool LoaderMachine::collectToken(char c, const QByteArray &token)
 {
     m_buffer += c;
     // Resynchronise: whatever cannot start the token is junk.

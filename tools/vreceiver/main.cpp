@@ -18,15 +18,15 @@
 
 namespace {
 
-int failWith(const QString& message)
+int failWith(const QString &message)
 {
     std::fprintf(stderr, "tamrix-vreceiver: %s\n", qPrintable(message));
     return 2;
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char* argv[])
+int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     std::signal(SIGPIPE, SIG_IGN);

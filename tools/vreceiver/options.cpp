@@ -12,41 +12,39 @@ namespace {
 class Reader
 {
 public:
-    explicit Reader(const QCommandLineParser& parser) : m_parser(parser) {}
+    explicit Reader(const QCommandLineParser &parser) : m_parser(parser) {}
 
     bool failed() const { return !m_error.isEmpty(); }
     QString error() const { return m_error; }
-    void fail(const QString& why)
+    void fail(const QString &why)
     {
         if (m_error.isEmpty())
             m_error = why;
     }
 
-    bool isSet(const char* name) const { return m_parser.isSet(QLatin1String(name)); }
-    QString value(const char* name) const { return m_parser.value(QLatin1String(name)); }
+    bool isSet(const char *name) const { return m_parser.isSet(QLatin1String(name)); }
+    QString value(const char *name) const { return m_parser.value(QLatin1String(name)); }
 
-    int number(const char* name, int low, int high, int fallback)
+    int number(const char *name, int low, int high, int fallback)
     {
         if (!isSet(name))
             return fallback;
         return parseNumber(value(name), name, low, high);
     }
 
-    int parseNumber(const QString& text, const char* name, int low, int high)
+    int parseNumber(const QString &text, const char *name, int low, int high)
     {
         bool ok = false;
         const int n = text.toInt(&ok);
         if (!ok || n < low || n > high) {
-            fail(QStringLiteral("--%1: \"%2\" is not a number from %3 to %4")
-                     .arg(QLatin1String(name), text).arg(low).arg(high));
+            fail(QStringLiteral("--%1: \"%2\" is not a number from %3 to %4").arg(QLatin1String(name), text).arg(low).arg(high));
             return low;
         }
         return n;
     }
 
     // "K:N" → two numbers.
-    bool pair(const char* name, const QString& text, int* first, int firstHigh, int* second, int secondLow,
-              int secondHigh)
+    bool pair(const char *name, const QString &text, int *first, int firstHigh, int *second, int secondLow, int secondHigh)
     {
         const QStringList parts = text.split(QLatin1Char(':'));
         if (parts.size() != 2) {
@@ -58,7 +56,7 @@ public:
         return !failed();
     }
 
-    QByteArray text(const char* name, const QByteArray& fallback)
+    QByteArray text(const char *name, const QByteArray &fallback)
     {
         if (!isSet(name))
             return fallback;
@@ -72,7 +70,7 @@ public:
     }
 
 private:
-    const QCommandLineParser& m_parser;
+    const QCommandLineParser &m_parser;
     QString m_error;
 };
 
@@ -80,7 +78,7 @@ constexpr int MaxFrames = 2048;
 constexpr int MaxMs = 3600 * 1000;
 constexpr int MaxNoise = 1 << 20;
 
-void readFaults(Reader& in, LoaderFaults* f)
+void readFaults(Reader &in, LoaderFaults *f)
 {
     const int frameBytes = LoaderMachine::FrameSize;
     f->badBlock = in.number("bad-block", 0, MaxFrames - 1, -1);
@@ -108,20 +106,20 @@ void readFaults(Reader& in, LoaderFaults* f)
     }
 }
 
-} // namespace
+}  // namespace
 
-ParseResult parseReceiverOptions(const QStringList& arguments, ReceiverOptions* options, QString* message)
+ParseResult parseReceiverOptions(const QStringList &arguments, ReceiverOptions *options, QString *message)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Plays a KAON set-top box's boot loader on a pseudo-terminal and prints its path.\n"
-        "Text values understand \\r \\n \\t \\\\ and \\xHH. Frame numbers K count from 0,\n"
-        "the first block asked for in a session."));
+    parser.setApplicationDescription(
+        QStringLiteral("Plays a KAON set-top box's boot loader on a pseudo-terminal and prints its path.\n"
+                       "Text values understand \\r \\n \\t \\\\ and \\xHH. Frame numbers K count from 0,\n"
+                       "the first block asked for in a session."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     parser.addOption(help);
-    auto add = [&](const char* name, const char* valueName, const char* description) {
+    auto add = [&](const char *name, const char *valueName, const char *description) {
         parser.addOption(QCommandLineOption(QLatin1String(name), QLatin1String(description),
-                                           valueName ? QLatin1String(valueName) : QString()));
+                                            valueName ? QLatin1String(valueName) : QString()));
     };
     add("version", "TEXT", "Loader version in the banner (default 6.0.2.1).");
     add("size", "KB", "Loader size, 64 or 128 (default: from the version's first character).");
@@ -143,7 +141,9 @@ ParseResult parseReceiverOptions(const QStringList& arguments, ReceiverOptions* 
     add("hangup", "WHERE", "Close the line and exit: banner, handshake, frame:K:OFF or total.");
     add("faults-once", nullptr, "Faults only in the first session.");
     add("record", "FILE", "Append every byte received to FILE.");
-    add("timings", "FILE", "Append to FILE, in microseconds, \"reply N\" for the time from a frame's last byte to the first byte of the answer, and \"block-phase N\" for the line's time from the first block request to DOWN_SUCCESS.");
+    add("timings", "FILE",
+        "Append to FILE, in microseconds, \"reply N\" for the time from a frame's last byte to the first byte of the answer, and "
+        "\"block-phase N\" for the line's time from the first block request to DOWN_SUCCESS.");
 
     if (!parser.parse(arguments)) {
         *message = parser.errorText();
@@ -172,10 +172,9 @@ ParseResult parseReceiverOptions(const QStringList& arguments, ReceiverOptions* 
     o.timingsFile = in.value("timings");
     o.paced = in.isSet("paced");
 
-    LoaderConfig& c = o.loader;
+    LoaderConfig &c = o.loader;
     c.banner = defaultBanner(version);
-    c.noise = binaryNoise(in.number("binary-noise", 0, MaxNoise, 0))
-              + bootLogNoise(in.number("noise", 0, MaxNoise, 0));
+    c.noise = binaryNoise(in.number("binary-noise", 0, MaxNoise, 0)) + bootLogNoise(in.number("noise", 0, MaxNoise, 0));
     c.silent = in.isSet("silent");
     c.lineGapMs = in.number("line-gap", 0, MaxMs, 50);
     c.reqdata = in.isSet("reqdata");

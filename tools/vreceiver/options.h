@@ -22,4 +22,4 @@ struct ReceiverOptions
 enum class ParseResult { Ok, Help, Error };
 
 // On Help, *message is the help text; on Error, what was wrong.
-ParseResult parseReceiverOptions(const QStringList& arguments, ReceiverOptions* options, QString* message);
+ParseResult parseReceiverOptions(const QStringList &arguments, ReceiverOptions *options, QString *message);

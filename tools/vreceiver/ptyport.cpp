@@ -12,17 +12,14 @@
 
 namespace {
 
-QString systemError(const char* what)
+QString systemError(const char *what)
 {
     return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
 }
 
-} // namespace
+}  // namespace
 
-PtyPort::PtyPort(QObject* parent)
-    : QObject(parent)
-{
-}
+PtyPort::PtyPort(QObject *parent) : QObject(parent) {}
 
 PtyPort::~PtyPort()
 {
@@ -31,7 +28,7 @@ PtyPort::~PtyPort()
         ::close(m_slave);
 }
 
-bool PtyPort::open(QString* error)
+bool PtyPort::open(QString *error)
 {
     if (::openpty(&m_master, &m_slave, nullptr, nullptr, nullptr) != 0) {
         *error = systemError("openpty");
@@ -84,7 +81,7 @@ void PtyPort::onReadable()
         const ssize_t n = ::read(m_master, buffer, sizeof buffer);
         if (n > 0) {
             emit received(QByteArray(buffer, n));
-            if (m_master < 0) // a receiver may hang up in response
+            if (m_master < 0)  // a receiver may hang up in response
                 return;
             continue;
         }
@@ -97,7 +94,7 @@ void PtyPort::onReadable()
     }
 }
 
-void PtyPort::write(const QByteArray& bytes)
+void PtyPort::write(const QByteArray &bytes)
 {
     if (m_master < 0 || bytes.isEmpty())
         return;
@@ -124,7 +121,7 @@ void PtyPort::onWritable()
     }
 }
 
-qsizetype PtyPort::writeSome(const char* data, qsizetype size)
+qsizetype PtyPort::writeSome(const char *data, qsizetype size)
 {
     qsizetype done = 0;
     while (done < size) {
@@ -150,7 +147,7 @@ void PtyPort::discardBacklog()
         m_writeNotifier->setEnabled(false);
 }
 
-void PtyPort::fail(const QString& why)
+void PtyPort::fail(const QString &why)
 {
     hangUp();
     emit lost(why);
@@ -161,7 +158,7 @@ void PtyPort::hangUp()
     if (m_master < 0)
         return;
     // This may run inside one of the notifiers' own signals.
-    for (QSocketNotifier* notifier : {m_readNotifier, m_writeNotifier}) {
+    for (QSocketNotifier *notifier : {m_readNotifier, m_writeNotifier}) {
         if (!notifier)
             continue;
         notifier->setEnabled(false);

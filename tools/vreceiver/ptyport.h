@@ -13,13 +13,13 @@ class PtyPort : public QObject
 {
     Q_OBJECT
 public:
-    explicit PtyPort(QObject* parent = nullptr);
+    explicit PtyPort(QObject *parent = nullptr);
     ~PtyPort() override;
 
-    bool open(QString* error);
+    bool open(QString *error);
     QString devicePath() const { return m_devicePath; }
 
-    void write(const QByteArray& bytes);
+    void write(const QByteArray &bytes);
     qsizetype backlog() const { return m_backlog.size(); }
     void discardBacklog();
 
@@ -27,15 +27,15 @@ public:
     void hangUp();
 
 signals:
-    void received(const QByteArray& bytes);
-    void drained(); // the backlog has gone into the kernel
-    void lost(const QString& why);
+    void received(const QByteArray &bytes);
+    void drained();  // the backlog has gone into the kernel
+    void lost(const QString &why);
 
 private:
     void onReadable();
     void onWritable();
-    qsizetype writeSome(const char* data, qsizetype size);
-    void fail(const QString& why);
+    qsizetype writeSome(const char *data, qsizetype size);
+    void fail(const QString &why);
 
     int m_master = -1;
     // Held open for the receiver's whole life: with no slave open the master
@@ -44,6 +44,6 @@ private:
     int m_slave = -1;
     QString m_devicePath;
     QByteArray m_backlog;
-    QSocketNotifier* m_readNotifier = nullptr;
-    QSocketNotifier* m_writeNotifier = nullptr;
+    QSocketNotifier *m_readNotifier = nullptr;
+    QSocketNotifier *m_writeNotifier = nullptr;
 };

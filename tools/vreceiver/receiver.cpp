@@ -7,12 +7,8 @@
 #include <algorithm>
 #include <cstdio>
 
-Receiver::Receiver(const ReceiverOptions& options, const FlashImage& flash, PtyPort& port, QObject* parent)
-    : QObject(parent)
-    , m_port(port)
-    , m_loader(options.loader, flash)
-    , m_transmitter(port, options.paced)
-    , m_paced(options.paced)
+Receiver::Receiver(const ReceiverOptions &options, const FlashImage &flash, PtyPort &port, QObject *parent)
+    : QObject(parent), m_port(port), m_loader(options.loader, flash), m_transmitter(port, options.paced), m_paced(options.paced)
 {
     m_clock.start();
     m_inboxTimer.setSingleShot(true);
@@ -24,13 +20,13 @@ Receiver::Receiver(const ReceiverOptions& options, const FlashImage& flash, PtyP
     connect(&m_transmitter, &Transmitter::frameOut, this, [this] { m_frameOutUs = nowUs(); });
 }
 
-bool Receiver::start(const ReceiverOptions& options, QString* error)
+bool Receiver::start(const ReceiverOptions &options, QString *error)
 {
     return (options.recordFile.isEmpty() || m_recorder.open(options.recordFile, error))
         && (options.timingsFile.isEmpty() || m_timings.open(options.timingsFile, error));
 }
 
-void Receiver::onReceived(const QByteArray& bytes)
+void Receiver::onReceived(const QByteArray &bytes)
 {
     // How long the tool kept the loader waiting after a frame, as the box sees it.
     if (m_frameOutUs >= 0) {
@@ -61,10 +57,10 @@ void Receiver::deliverDue()
         m_inboxTimer.start(timerMsUntil(m_inbox.front().dueUs, nowUs()));
 }
 
-void Receiver::deliver(const QByteArray& bytes, qint64 atUs)
+void Receiver::deliver(const QByteArray &bytes, qint64 atUs)
 {
     const Reaction r = m_loader.feed(bytes);
-    for (const QString& line : r.complaints)
+    for (const QString &line : r.complaints)
         say(line);
     // From the first bit of the first block request to the last of DOWN_SUCCESS.
     if (r.firstFrameAsked)
@@ -86,18 +82,16 @@ void Receiver::onHangUpDue()
     emit finished(0);
 }
 
-void Receiver::onLost(const QString& why)
+void Receiver::onLost(const QString &why)
 {
     say(QStringLiteral("lost the line: %1").arg(why));
     emit finished(1);
 }
 
-void Receiver::say(const QString& line) const
+void Receiver::say(const QString &line) const
 {
-    const QByteArray text = QStringLiteral("tamrix-vreceiver [%1]: %2\n")
-                                .arg(double(nowUs()) / 1e6, 8, 'f', 3)
-                                .arg(line)
-                                .toLocal8Bit();
+    const QByteArray text =
+        QStringLiteral("tamrix-vreceiver [%1]: %2\n").arg(double(nowUs()) / 1e6, 8, 'f', 3).arg(line).toLocal8Bit();
     // One write per line, so lines never interleave with anything else.
     std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
 }

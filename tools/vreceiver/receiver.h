@@ -20,9 +20,9 @@ class Receiver : public QObject
 {
     Q_OBJECT
 public:
-    Receiver(const ReceiverOptions& options, const FlashImage& flash, PtyPort& port, QObject* parent = nullptr);
+    Receiver(const ReceiverOptions &options, const FlashImage &flash, PtyPort &port, QObject *parent = nullptr);
 
-    bool start(const ReceiverOptions& options, QString* error);
+    bool start(const ReceiverOptions &options, QString *error);
 
 signals:
     void finished(int exitCode);
@@ -34,26 +34,26 @@ private:
         QByteArray bytes;
     };
 
-    void onReceived(const QByteArray& bytes);
+    void onReceived(const QByteArray &bytes);
     void deliverDue();
     // ATUS: when the box has the bytes; the receiver's own timer may wake after that.
-    void deliver(const QByteArray& bytes, qint64 atUs);
+    void deliver(const QByteArray &bytes, qint64 atUs);
     void onHangUpDue();
-    void onLost(const QString& why);
-    void say(const QString& line) const;
+    void onLost(const QString &why);
+    void say(const QString &line) const;
     qint64 nowUs() const { return m_clock.nsecsElapsed() / 1000; }
 
-    PtyPort& m_port;
+    PtyPort &m_port;
     LoaderMachine m_loader;
     Transmitter m_transmitter;
     Recorder m_recorder;
     Recorder m_timings;
-    qint64 m_frameOutUs = -1;        // when the last frame was out, until its answer begins
-    qint64 m_blockPhaseStartUs = -1; // when the first block request was in
+    qint64 m_frameOutUs = -1;         // when the last frame was out, until its answer begins
+    qint64 m_blockPhaseStartUs = -1;  // when the first block request was in
     const bool m_paced;
     QElapsedTimer m_clock;
 
-    std::deque<Arrival> m_inbox; // paced input not yet due
+    std::deque<Arrival> m_inbox;  // paced input not yet due
     qint64 m_inputWireEndUs = 0;
     QTimer m_inboxTimer;
 };

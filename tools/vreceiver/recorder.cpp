@@ -13,7 +13,7 @@ Recorder::~Recorder()
         ::close(m_fd);
 }
 
-bool Recorder::open(const QString& file, QString* error)
+bool Recorder::open(const QString &file, QString *error)
 {
     m_fd = ::open(QFile::encodeName(file).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (m_fd < 0) {
@@ -23,7 +23,7 @@ bool Recorder::open(const QString& file, QString* error)
     return true;
 }
 
-void Recorder::append(const QByteArray& bytes)
+void Recorder::append(const QByteArray &bytes)
 {
     if (m_fd < 0)
         return;
@@ -33,7 +33,7 @@ void Recorder::append(const QByteArray& bytes)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return; // a full disk is not the receiver's business
+            return;  // a full disk is not the receiver's business
         done += n;
     }
 }

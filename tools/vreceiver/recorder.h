@@ -10,11 +10,11 @@ class Recorder
 public:
     Recorder() = default;
     ~Recorder();
-    Recorder(const Recorder&) = delete;
-    Recorder& operator=(const Recorder&) = delete;
+    Recorder(const Recorder &) = delete;
+    Recorder &operator=(const Recorder &) = delete;
 
-    bool open(const QString& file, QString* error);
-    void append(const QByteArray& bytes);
+    bool open(const QString &file, QString *error);
+    void append(const QByteArray &bytes);
 
 private:
     int m_fd = -1;

@@ -10,10 +10,10 @@ namespace {
 
 const QByteArray Key(1, LoaderMachine::Key);
 
-QByteArray allBytes(const Reaction& r)
+QByteArray allBytes(const Reaction &r)
 {
     QByteArray out;
-    for (const Emission& e : r.send)
+    for (const Emission &e : r.send)
         out += e.bytes;
     return out;
 }
@@ -22,20 +22,20 @@ QByteArray allBytes(const Reaction& r)
 // frame request.
 struct Tool
 {
-    explicit Tool(LoaderMachine& machine) : loader(machine) {}
+    explicit Tool(LoaderMachine &machine) : loader(machine) {}
 
-    LoaderMachine& loader;
+    LoaderMachine &loader;
     QStringList complaints;
 
-    Reaction feed(const QByteArray& bytes)
+    Reaction feed(const QByteArray &bytes)
     {
         Reaction r = loader.feed(bytes);
         complaints += r.complaints;
         return r;
     }
-    QByteArray say(const QByteArray& bytes) { return allBytes(feed(bytes)); }
+    QByteArray say(const QByteArray &bytes) { return allBytes(feed(bytes)); }
 
-    void handshake(const QByteArray& start = "1920", const QByteArray& count = "0128")
+    void handshake(const QByteArray &start = "1920", const QByteArray &count = "0128")
     {
         QVERIFY(say(Key).contains("MICOM"));
         QCOMPARE(say(Key), QByteArray("BL_FLASH_END\r\n"));
@@ -48,7 +48,7 @@ struct Tool
     QByteArray frame(int block) { return say("REQUEST_1024DOWN:" + QByteArray::number(block) + '\r'); }
 };
 
-} // namespace
+}  // namespace
 
 class VreceiverSelfTest : public QObject
 {
@@ -108,7 +108,7 @@ void VreceiverSelfTest::keysBeforeKdataWaitAndKeysAfterItPowerCycle()
     // must not bring BL_FLASH_END along with it.
     QCOMPARE(tool.say(Key + Key), QByteArray("noiseMICOM\r\n"));
     QCOMPARE(tool.say(Key), QByteArray("BL_FLASH_END\r\n"));
-    QCOMPARE(tool.say(Key + Key), QByteArray()); // the tool is still keying
+    QCOMPARE(tool.say(Key + Key), QByteArray());  // the tool is still keying
     QCOMPARE(tool.say("KDATA"), QByteArray("ACK\r\nKDATA OK\r\n"));
 
     // After KDATA a key means the box was switched off and on.
@@ -155,7 +155,7 @@ void VreceiverSelfTest::faultsShapeTheRightFrame()
         Tool t{stalling};
         t.handshake();
         QCOMPARE(t.frame(1920).size(), isShort ? LoaderMachine::FrameSize - 1 : 100);
-        QCOMPARE(t.frame(1921), QByteArray()); // silence after
+        QCOMPARE(t.frame(1921), QByteArray());  // silence after
         QCOMPARE(stalling.state(), LoaderMachine::State::Stalled);
     }
 }

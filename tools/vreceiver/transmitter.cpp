@@ -10,12 +10,9 @@ namespace {
 
 constexpr qint64 SliceUs = 4000;
 
-} // namespace
+}  // namespace
 
-Transmitter::Transmitter(PtyPort& port, bool paced, QObject* parent)
-    : QObject(parent)
-    , m_port(port)
-    , m_paced(paced)
+Transmitter::Transmitter(PtyPort &port, bool paced, QObject *parent) : QObject(parent), m_port(port), m_paced(paced)
 {
     m_clock.start();
     m_timer.setSingleShot(true);
@@ -24,10 +21,10 @@ Transmitter::Transmitter(PtyPort& port, bool paced, QObject* parent)
     connect(&m_port, &PtyPort::drained, this, &Transmitter::onDrained);
 }
 
-void Transmitter::send(const QVector<Emission>& emissions, qint64 lateUs)
+void Transmitter::send(const QVector<Emission> &emissions, qint64 lateUs)
 {
     const qint64 handedOverUs = nowUs() - lateUs;
-    for (const Emission& e : emissions)
+    for (const Emission &e : emissions)
         m_queue.push_back({e, handedOverUs});
     pump();
 }
@@ -59,10 +56,10 @@ void Transmitter::pump()
 {
     while (!m_queue.empty()) {
         if (m_port.backlog() > 0)
-            return; // onDrained() resumes
+            return;  // onDrained() resumes
         const qint64 now = nowUs();
-        Pending& front = m_queue.front();
-        const Emission& e = front.emission;
+        Pending &front = m_queue.front();
+        const Emission &e = front.emission;
 
         if (!m_started) {
             const qint64 readyUs = std::max(front.handedOverUs, m_lastEndUs + e.gapMs * 1000LL);
@@ -86,7 +83,8 @@ void Transmitter::pump()
         qsizetype due = size;
         if (m_paced) {
             // A byte counts as sent once its stop bit is out.
-            due = std::min<qsizetype>(size, std::max<qint64>(0, now + TimerSlackUs - m_wireStartUs) * WireBytesPerSecond / 1000000);
+            due = std::min<qsizetype>(size,
+                                      std::max<qint64>(0, now + TimerSlackUs - m_wireStartUs) * WireBytesPerSecond / 1000000);
         }
         if (due > m_written) {
             m_port.write(e.bytes.mid(m_written, due - m_written));

@@ -18,11 +18,11 @@ class Transmitter : public QObject
 {
     Q_OBJECT
 public:
-    Transmitter(PtyPort& port, bool paced, QObject* parent = nullptr);
+    Transmitter(PtyPort &port, bool paced, QObject *parent = nullptr);
 
     // The emissions count as handed over LATEUS ago: the box had them before the receiver's
     // timer woke.
-    void send(const QVector<Emission>& emissions, qint64 lateUs);
+    void send(const QVector<Emission> &emissions, qint64 lateUs);
     // Forget everything not yet on the line (the box lost power).
     void clear();
 
@@ -43,13 +43,13 @@ private:
     void wakeAt(qint64 us);
     qint64 nowUs() const { return m_clock.nsecsElapsed() / 1000; }
 
-    PtyPort& m_port;
+    PtyPort &m_port;
     const bool m_paced;
     std::deque<Pending> m_queue;
-    bool m_started = false;   // the front emission has begun to go out
-    qsizetype m_written = 0;  // of the front emission
-    qint64 m_wireStartUs = 0; // paced: when its first byte started
-    qint64 m_lastEndUs = 0;   // when the previous emission was fully out
+    bool m_started = false;    // the front emission has begun to go out
+    qsizetype m_written = 0;   // of the front emission
+    qint64 m_wireStartUs = 0;  // paced: when its first byte started
+    qint64 m_lastEndUs = 0;    // when the previous emission was fully out
     bool m_frameInBacklog = false;
     QTimer m_timer;
     QElapsedTimer m_clock;
