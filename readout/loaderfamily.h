@@ -26,9 +26,13 @@ struct LoaderFamily
     NameRule nameRule = NameRule::VersionOnly;
 };
 
+// The KUP loader's header templates; they differ only in their last character.
+inline const QByteArray LoaderHeader64 = "KAON0008B9FFFFFFFFFFFF0000000000L";
+inline const QByteArray LoaderHeader128 = "KAON0008B9FFFFFFFFFFFF0000000000t";
+
 inline const QList<LoaderFamily> kLoaderFamilies{
-    {"123", 64, 1984, 64, "KAON0008B9FFFFFFFFFFFF0000000000L", LoaderFamily::NameRule::VersionOnly},
-    {"56", 128, 1920, 128, "KAON0008B9FFFFFFFFFFFF0000000000t", LoaderFamily::NameRule::FirstBlockOrVersion},
+    {"123", 64, 1984, 64, LoaderHeader64, LoaderFamily::NameRule::VersionOnly},
+    {"56", 128, 1920, 128, LoaderHeader128, LoaderFamily::NameRule::FirstBlockOrVersion},
 };
 
 // The size option a window starts with, and tamrix-read without --size.
