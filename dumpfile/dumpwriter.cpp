@@ -95,7 +95,7 @@ bool DumpWriter::commit()
 {
     m_file.close();
     const QByteArray written = m_hash.result();
-    if (!keepEarlier())
+    if (!keepEarlier(written))
         return false;
     std::error_code error;
     // One step that replaces the earlier file: there is never a moment without either.
@@ -117,14 +117,14 @@ bool DumpWriter::commit()
     return true;
 }
 
-bool DumpWriter::keepEarlier()
+bool DumpWriter::keepEarlier(const QByteArray &written)
 {
     if (!QFileInfo::exists(m_path))
         return true;
     const FileDigest earlier = digestOf(m_path);
     if (!earlier.isValid())
         return fail(m_path, earlier.error);
-    if (earlier.size == m_size && earlier.sha256 == m_hash.result()) {
+    if (earlier.size == m_size && earlier.sha256 == written) {
         m_earlier = Earlier::Identical;
         return true;
     }

@@ -58,7 +58,8 @@ public:
 
 private:
     bool writeAll(const QByteArray &data);
-    bool keepEarlier();
+    // `written`: the SHA-256 of what this dump holds.
+    bool keepEarlier(const QByteArray &written);
     bool fail(const QString &path, const QString &reason);
 
     QFile m_file;
