@@ -6,14 +6,27 @@
 #include <QApplication>
 #include <QSettings>
 
+#ifdef Q_OS_WIN
+#include <QMessageBox>
+#else
 #include <cstdio>
+#endif
 
 namespace {
 
 int printAnswer(const WindowCommandLine &commandLine)
 {
     const bool usageError = commandLine.action == WindowCommandLine::Action::UsageError;
+#ifdef Q_OS_WIN
+    // A window program has no console to print to: it answers in a message box, in the fixed
+    // font the help's columns are laid out for.
+    QMessageBox box(usageError ? QMessageBox::Warning : QMessageBox::Information, QStringLiteral("Tamrix"),
+                    "<pre>" + commandLine.text.trimmed().toHtmlEscaped() + "</pre>", QMessageBox::Ok);
+    box.setTextFormat(Qt::RichText);
+    box.exec();
+#else
     std::fputs(commandLine.text.toLocal8Bit().constData(), usageError ? stderr : stdout);
+#endif
     return usageError ? 2 : 0;
 }
 
@@ -23,6 +36,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication::setApplicationName(QStringLiteral("Tamrix"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAMRIX_VERSION));
+#ifndef Q_OS_WIN
     {
         // --help and --version over SSH: answered before the window system looks for a display.
         const QCoreApplication withoutWindow(argc, argv);
@@ -31,6 +45,7 @@ int main(int argc, char *argv[])
         if (answersWithoutWindow(commandLine, arguments))
             return printAnswer(commandLine);
     }
+#endif
 
     QApplication app(argc, argv);
     // Lets a Wayland desktop match the window to the installed desktop entry and its icon.

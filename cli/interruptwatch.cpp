@@ -2,15 +2,15 @@
 
 #ifdef Q_OS_WIN
 
-#include <QPointer>
-
 #include <csignal>
+#include <mutex>
 
 #include <windows.h>
 
 namespace {
 
-QPointer<InterruptWatch> g_watch;
+std::mutex g_watchMutex;
+InterruptWatch *g_watch = nullptr;
 
 // Runs on a thread of its own that the system starts for the event.
 BOOL WINAPI onConsoleEvent(DWORD event)
@@ -19,9 +19,17 @@ BOOL WINAPI onConsoleEvent(DWORD event)
         return FALSE;
     // Closing the console asks the program to end, as SIGTERM does on other systems.
     const int signalNumber = event == CTRL_CLOSE_EVENT ? SIGTERM : SIGINT;
-    if (InterruptWatch *watch = g_watch.data())
-        QMetaObject::invokeMethod(
-            watch, [watch, signalNumber] { emit watch->interrupted(signalNumber); }, Qt::QueuedConnection);
+    {
+        const std::lock_guard<std::mutex> lock(g_watchMutex);
+        if (InterruptWatch *watch = g_watch)
+            QMetaObject::invokeMethod(
+                watch, [watch, signalNumber] { emit watch->interrupted(signalNumber); }, Qt::QueuedConnection);
+    }
+    if (event == CTRL_CLOSE_EVENT) {
+        // The system ends the process as soon as this returns, and after a few seconds in any
+        // case. Until then the program closes its port and dump file and exits by itself.
+        Sleep(INFINITE);
+    }
     return TRUE;
 }
 
@@ -29,13 +37,17 @@ BOOL WINAPI onConsoleEvent(DWORD event)
 
 InterruptWatch::InterruptWatch(QObject *parent) : QObject(parent)
 {
-    g_watch = this;
+    {
+        const std::lock_guard<std::mutex> lock(g_watchMutex);
+        g_watch = this;
+    }
     SetConsoleCtrlHandler(onConsoleEvent, TRUE);
 }
 
 InterruptWatch::~InterruptWatch()
 {
     SetConsoleCtrlHandler(onConsoleEvent, FALSE);
+    const std::lock_guard<std::mutex> lock(g_watchMutex);
     g_watch = nullptr;
 }
 

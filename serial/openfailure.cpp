@@ -28,9 +28,14 @@ OpenOutcome classifyOpenError(QSerialPort::SerialPortError error, bool accessibl
 namespace {
 
 // What lets this user at the device, where its mode tells: joining its group, or, where only
-// its owner may use it, a rule that gives it to a group in the first place.
+// its owner may use it, a rule that gives it to a group in the first place. Windows has no such
+// modes: it refuses a port only while another program holds it.
 QString permissionCure(const QString &path)
 {
+#ifdef Q_OS_WIN
+    Q_UNUSED(path);
+    return {};
+#else
     const QFileInfo file(path);
     if (file.permission(QFile::ReadGroup | QFile::WriteGroup) && !file.group().isEmpty())
         return " (add your user to the group '" + file.group() + "' and log in again)";
@@ -43,6 +48,7 @@ QString permissionCure(const QString &path)
         + "\", GROUP=\"dialout\", MODE=\"0660\"";
 #endif
     return cure + ')';
+#endif
 }
 
 }  // namespace

@@ -29,6 +29,18 @@ bool inListOrder(const QString &a, const QString &b)
         < std::make_tuple(mb.captured(1), mb.captured(2).toULongLong(), b);
 }
 
+// How a port the system reports is opened, and how messages name it. Windows calls its ports
+// COMn, which the messages name as they name the list's first four: "COM 7".
+PortChoice portOfRecord(const PortRecord &record)
+{
+#ifdef Q_OS_WIN
+    static const QRegularExpression comName(QStringLiteral("^COM(\\d+)$"), QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch match = comName.match(record.name); match.hasMatch())
+        return portForNumber(match.captured(1).toInt());
+#endif
+    return {record.device, record.name};
+}
+
 }  // namespace
 
 QList<PortEntry> portList(const QList<PortRecord> &systemPorts)
@@ -52,7 +64,7 @@ QList<PortEntry> portList(const QList<PortRecord> &systemPorts)
     for (const PortRecord &record : others) {
         const QString text = record.description.isEmpty() ? record.name
                                                           : record.name + QStringLiteral(" \u2013 ") + record.description;
-        entries.append({record.name, text, {record.device, record.name}, 0, record});
+        entries.append({record.name, text, portOfRecord(record), 0, record});
     }
     return entries;
 }

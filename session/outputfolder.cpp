@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 
 namespace {
@@ -26,11 +27,29 @@ QString outputFolder(const QString &text, const QString &defaultFolder)
 {
     if (text.trimmed().isEmpty())
         return defaultFolder;
+#ifdef Q_OS_WIN
+    // "%USERPROFILE%\dumps" as the command prompt means it; a name it does not know stays as typed.
+    static const QRegularExpression variable(QStringLiteral("%([^%]+)%"));
+    QString folder = text;
+    for (qsizetype from = 0;;) {
+        const QRegularExpressionMatch match = variable.match(folder, from);
+        if (!match.hasMatch())
+            return folder;
+        const QString value = qEnvironmentVariable(match.captured(1).toLocal8Bit().constData());
+        if (value.isEmpty()) {
+            from = match.capturedEnd() - 1;
+            continue;
+        }
+        folder.replace(match.capturedStart(), match.capturedLength(), value);
+        from = match.capturedStart() + value.size();
+    }
+#else
     // "~" and "~/dumps/" as a shell means them: the window's text, a quoted option and
     // --output=~/dumps never went through one. The rest, a separator at the end too, stays.
     if (text == QLatin1Char('~') || (text.startsWith(QLatin1Char('~')) && isSeparator(text.at(1))))
         return QDir::toNativeSeparators(QDir::homePath()) + text.mid(1);
     return text;
+#endif
 }
 
 QString pathInFolder(const QString &folder, const QString &fileName)

@@ -3,8 +3,9 @@
 
 #include <QString>
 
-// The folder text as typed, "~" at its start standing for the home folder; a blank text means
-// `defaultFolder`.
+// The folder text as typed, with what a user of the system expects to be replaced: "~" at its
+// start for the home folder on Linux, "%NAME%" for an environment variable on Windows. A blank
+// text means `defaultFolder`.
 QString outputFolder(const QString &text, const QString &defaultFolder);
 
 // `fileName` inside `folder`, with exactly one separator between them whether or not the folder

@@ -37,7 +37,12 @@ class TestForm1 : public QObject
 
 private slots:
     // The folder dialog keeps its history in the settings: the test's own, not the user's.
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        // Windows' own folder dialog runs a loop of its own that a test cannot answer.
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    }
     void startsAsDesigned();
     void aWiderFontIsCondensedToFit();
     void tabWalksTheDesignedOrder();
@@ -65,6 +70,11 @@ QList<QWidget *> controls(Form1 &w)
 QRect onWindow(Form1 &w, const QWidget *c)
 {
     return {c->mapTo(&w, QPoint()), c->size()};
+}
+
+QString describe(const QRect &r)
+{
+    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
 }
 
 // Whether a control's caption fits the room its style leaves for it, measured by the style and the
@@ -110,8 +120,12 @@ void TestForm1::startsAsDesigned()
     for (QWidget *c : all) {
         const QString name = c->objectName();
         QVERIFY2(c->parentWidget()->rect().contains(c->geometry()), qPrintable(name + " sticks out of its frame"));
-        QWidget *seen = w.childAt(onWindow(w, c).center());
-        QVERIFY2(seen == c || c->isAncestorOf(seen), qPrintable(name + " is behind " + (seen ? seen->objectName() : "nothing")));
+        // A click at its centre reaches it: it is in front of the frames. The lines between the
+        // About frame's labels take no clicks, and Qt 6.8 finds a 1-pixel line under a neighbour.
+        QWidget *seen = c->width() > 1 ? w.childAt(onWindow(w, c).center()) : c;
+        QVERIFY2(seen == c || c->isAncestorOf(seen),
+                 qPrintable(name + " is behind " + (seen ? seen->objectName() + " at " + describe(onWindow(w, seen)) : "nothing")
+                            + ", at " + describe(onWindow(w, c))));
         QVERIFY2(captionFits(c), qPrintable(name + "'s caption is cut off"));
         for (QWidget *other : all) {
             const QRect shared = onWindow(w, c).intersected(onWindow(w, other));

@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 #include <algorithm>
 
@@ -18,8 +20,14 @@ bool captionsFit(const QWidget *window)
 
 int captionWidth(const QWidget *control)
 {
-    if (auto *button = qobject_cast<const QPushButton *>(control))
-        return button->fontMetrics().horizontalAdvance(button->text()) + 8;
+    if (auto *button = qobject_cast<const QPushButton *>(control)) {
+        // What the style leaves of the button for its caption, which needs some of the face on
+        // either side or it touches the frame: Windows' own style keeps more of it than Fusion.
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const QRect contents = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        return button->fontMetrics().horizontalAdvance(button->text()) + button->width() - contents.width() + 4;
+    }
     if (qobject_cast<const QAbstractButton *>(control) || qobject_cast<const QLabel *>(control))
         return control->sizeHint().width();
     return 0;

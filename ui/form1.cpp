@@ -4,6 +4,7 @@
 
 #include "ui/appicon.h"
 #include "ui/captionfit.h"
+#include "ui/defaultfolder.h"
 #include "ui/linklabel.h"
 #include "ui/logview.h"
 #include "ui/portbox.h"
@@ -65,6 +66,8 @@ QFrame *verticalLine(QWidget *parent, const char *name, int left, int top, int h
 }
 
 }  // namespace
+
+const QString Form1::kWebPage = QStringLiteral(TAMRIX_HOMEPAGE);
 
 Form1::Form1(QWidget *parent)
     : QWidget(parent,
@@ -157,7 +160,7 @@ void Form1::buildControls()
 
 void Form1::buildAboutFrame()
 {
-    Label4 = make<QLabel>(Frame3, "Label4", QStringLiteral("\u00A9 2026 the Tamrix team"));
+    Label4 = make<QLabel>(Frame3, "Label4", QStringLiteral(TAMRIX_COPYRIGHT));
     placeInTwips(Label4, 120, 240, 1815, 255);
     Line1 = verticalLine(Frame3, "Line1", 1920, 120, 480);
     Label5 = make<QLabel>(Frame3, "Label5", QStringLiteral("For contact and  more info:"));
@@ -215,10 +218,7 @@ void Form1::load()
 
 QString Form1::defaultFolder() const
 {
-    // The program's own folder, unless it is not the user's to write, as once it is installed.
-    const QString own = QCoreApplication::applicationDirPath();
-    const QString folder = folderProblem(own).isEmpty() ? own : QDir::homePath();
-    return QDir::toNativeSeparators(folder) + QDir::separator();
+    return ::defaultFolder(QCoreApplication::applicationDirPath());
 }
 
 void Form1::prefill(const WindowOptions &options)

@@ -30,7 +30,7 @@ class Form1 : public QWidget
     Q_OBJECT
 
 public:
-    static inline const QString kWebPage = QStringLiteral("https://tamrix.example.org/");
+    static const QString kWebPage;
 
     explicit Form1(QWidget *parent = nullptr);
 
