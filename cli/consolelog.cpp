@@ -9,6 +9,7 @@
 
 #ifdef Q_OS_WIN
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -84,8 +85,7 @@ void ConsoleLog::writeLine(std::FILE *stream, const QString &line)
     const bool sameTerminal = stream == m_err || m_outOnTerminal;
     if (sameTerminal)
         clearBar();
-    std::fputs(printable(line).toLocal8Bit().append('\n').constData(), stream);
-    std::fflush(stream);
+    writeText(stream, printable(line) + '\n');
     if (sameTerminal)
         drawBar();
 }
@@ -94,14 +94,13 @@ void ConsoleLog::drawBar()
 {
     if (m_bar.isEmpty())
         return;
-    std::fputs(('\r' + m_bar).toLocal8Bit().constData(), m_err);
-    std::fflush(m_err);
+    writeText(m_err, '\r' + m_bar);
 }
 
 void ConsoleLog::clearBar()
 {
     if (!m_bar.isEmpty())
-        std::fputs(('\r' + QString(m_bar.size(), ' ') + '\r').toLocal8Bit().constData(), m_err);
+        writeText(m_err, '\r' + QString(m_bar.size(), ' ') + '\r');
 }
 
 QString progressText(int blocksDone, int blocksInAll, double bytesPerSecond)
@@ -129,6 +128,26 @@ QString printable(const QString &line)
             c = QChar(u'?');
     }
     return out;
+}
+
+void writeText(std::FILE *stream, const QString &text)
+{
+#ifdef Q_OS_WIN
+    // A console shows UTF-16 as it is, where its code page would garble a folder such as
+    // C:\Users\Jürgen; a file or a pipe gets UTF-8.
+    const auto console = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    if (GetConsoleMode(console, &mode)) {
+        std::fflush(stream);
+        DWORD written = 0;
+        WriteConsoleW(console, reinterpret_cast<const wchar_t *>(text.utf16()), DWORD(text.size()), &written, nullptr);
+        return;
+    }
+    std::fputs(text.toUtf8().constData(), stream);
+#else
+    std::fputs(text.toLocal8Bit().constData(), stream);
+#endif
+    std::fflush(stream);
 }
 
 bool isTerminal(std::FILE *stream)

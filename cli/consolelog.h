@@ -51,3 +51,7 @@ QString progressText(int blocksDone, int blocksInAll, double bytesPerSecond);
 QString printable(const QString &line);
 
 bool isTerminal(std::FILE *stream);
+
+// Writes `text` as the stream's reader reads it: in the system's encoding, and on a Windows
+// console as the console's own text.
+void writeText(std::FILE *stream, const QString &text);

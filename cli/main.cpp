@@ -1,5 +1,6 @@
 // tamrix-read: the read-out of Tamrix without a window. See --help and the README.
 
+#include "cli/consolelog.h"
 #include "cli/interruptwatch.h"
 #include "cli/readcommand.h"
 #include "serial/portlist.h"
@@ -25,12 +26,12 @@ int main(int argc, char *argv[])
     const ReadCommandLine commandLine = parseReadCommandLine(app.arguments(), QDir::currentPath());
     if (commandLine.action == ReadCommandLine::Action::ListPorts) {
         for (const PortEntry &entry : portList(systemPorts()))
-            std::puts(describePort(entry).toLocal8Bit().constData());
+            writeText(stdout, describePort(entry) + '\n');
         return 0;
     }
     if (commandLine.action != ReadCommandLine::Action::Read) {
         const bool usageError = commandLine.action == ReadCommandLine::Action::UsageError;
-        std::fputs(commandLine.text.toLocal8Bit().constData(), usageError ? stderr : stdout);
+        writeText(usageError ? stderr : stdout, commandLine.text);
         return usageError ? kExitUsage : 0;
     }
 

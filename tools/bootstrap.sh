@@ -5,6 +5,10 @@
 # desktop-file-utils and appstream: the validators the install check runs; man-db: the check
 # that the manual pages render without a warning.
 TAMRIX_PACKAGES="cmake g++ make qt6-base-dev qt6-serialport-dev desktop-file-utils appstream man-db"
+# The Windows build (the windows preset, tools/windows-package and tools/windows-check): the
+# MinGW-w64 compilers, icoutils for the icon, cmark for the user guide's web page, NSIS for the
+# installer, and Wine with an X server of its own (xvfb-run needs xauth) for the tests.
+TAMRIX_WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix icoutils cmark nsis wine wine64 xvfb xauth"
 
 tamrix_install_missing() {
   local missing=() pkg
