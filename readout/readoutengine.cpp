@@ -177,7 +177,7 @@ void ReadoutEngine::takeFrame(ReadoutActions &out)
 {
     const QByteArray data = m_rxBytes.left(wire::kBlockDataSize);
     if (m_blockIndex == 0) {
-        const DumpPlan plan = planDump({m_headerOption, m_family, m_loaderVersion, m_rxBytes.left(7)});
+        const DumpPlan plan = planDump({m_headerOption, m_family ? m_family->sizeKb : 0, m_loaderVersion, m_rxBytes.left(7)});
         if (!plan.note.isEmpty())
             warn(out, plan.note);
         out.push_back({Kind::OpenDump, plan.header, plan.fileName});

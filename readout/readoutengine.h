@@ -7,6 +7,7 @@
 
 #include "dumpfile/dumpname.h"
 #include "readout/loaderbanner.h"
+#include "readout/loaderfamily.h"
 #include "readout/readoutaction.h"
 #include "readout/tokenwait.h"
 
