@@ -89,6 +89,6 @@ DumpPlan planDump(const DumpRequest &request)
     }
 
     DumpPlan fallback = plain;
-    fallback.note = QStringLiteral("No name for the KUP header from this loader, saving BLdump.bin without header.\r\n");
+    fallback.note = QStringLiteral("No name for the KUP header from this loader, saving BLdump.bin without header.");
     return fallback;
 }
