@@ -30,6 +30,7 @@ struct ReadoutEnd
 
     // A failed block leaves port and dump file open until the user closes them.
     bool waitsForClose() const { return reason == EndReason::BlockSumWrong; }
+    // Every end but a complete read-out and a stop by the user.
     bool failed() const { return reason != EndReason::Complete && reason != EndReason::Stopped; }
 
     static ReadoutEnd complete() { return of(EndReason::Complete); }
