@@ -1,5 +1,5 @@
 #pragma once
-// Plays a session into the read-out engine and checks, action by action, what must hold
+// Plays a session into the read-out engine and checks, event by event, what must hold
 // whatever the loader sends. A broken rule ends the process with a message, so libFuzzer
 // and the corpus replay both stop at the first one.
 
