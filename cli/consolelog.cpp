@@ -19,14 +19,17 @@ ConsoleLog::ConsoleLog(std::FILE *out, std::FILE *err, bool progressBar)
 {
 }
 
-void ConsoleLog::log(const QString &message)
+void ConsoleLog::log(const QString &text, bool continueLine, bool leaveOpen)
 {
-    // The window breaks lines at CR LF, and at a CR or LF of its own.
-    QString text = m_openLine + message;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace('\r', '\n');
-    QStringList lines = text.split('\n');
-    m_openLine = lines.takeLast();
-    for (const QString &line : lines)
+    if (!continueLine && !m_openLine.isEmpty())
+        writeLine(m_out, std::exchange(m_openLine, QString()));
+    // Text from the loader may hold line breaks of its own; the window breaks the line at a
+    // CR LF, a CR or an LF, and so does the terminal.
+    QString joined = m_openLine + text;
+    joined.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace('\r', '\n');
+    QStringList pieces = joined.split('\n');
+    m_openLine = leaveOpen ? pieces.takeLast() : QString();
+    for (const QString &line : std::as_const(pieces))
         writeLine(m_out, line);
 }
 
@@ -35,24 +38,17 @@ void ConsoleLog::error(const QString &line)
     writeLine(m_err, line);
 }
 
-void ConsoleLog::line(const QString &message)
+void ConsoleLog::warn(const QString &line)
 {
-    if (!m_openLine.isEmpty())
-        writeLine(m_out, std::exchange(m_openLine, QString()));
-    log(message);
+    log(line);
+    echoToStderr(line);
 }
 
-void ConsoleLog::warn(const QString &message)
-{
-    line(message);
-    echoToStderr(message);
-}
-
-void ConsoleLog::echoToStderr(const QString &message)
+void ConsoleLog::echoToStderr(const QString &line)
 {
     // Once is enough where both go to one terminal.
     if (!m_outOnTerminal)
-        error(message.trimmed());
+        error(line);
 }
 
 void ConsoleLog::progress(int blocksDone, int blocksInAll)

@@ -13,12 +13,12 @@ class ConsoleLog
 public:
     ConsoleLog(std::FILE *out, std::FILE *err, bool progressBar);
 
-    // A log message, with its own line ends (CR LF) or none, when the next one continues its line.
-    void log(const QString &message);
+    // A line of the log, which holds no line end: continuing the line left open, or else a line of
+    // its own; it is printed once it is ended, which it is unless `leaveOpen`. Standard output's
+    // line ends are added here and nowhere else.
+    void log(const QString &text, bool continueLine = false, bool leaveOpen = false);
     // A line of its own on standard error.
     void error(const QString &line);
-    // A message that starts a line of its own.
-    void line(const QString &message);
     // A line of its own that also belongs on standard error, unless both are one terminal.
     void warn(const QString &line);
     // A line already logged that also belongs on standard error, unless both are one terminal.

@@ -5,13 +5,10 @@
 ReadCommand::ReadCommand(const ReadOptions &options, ConsoleLog &console, QObject *parent)
     : QObject(parent), m_options(options), m_console(console)
 {
-    connect(&m_session, &ReadoutSession::logAppended, this, [this](const QString &text) { m_console.log(text); });
-    connect(&m_session, &ReadoutSession::logReplaced, this, [this](const QString &text) { m_console.log(text); });
-    connect(&m_session, &ReadoutSession::logLine, this, [this](const QString &text) { m_console.line(text); });
+    connect(&m_session, &ReadoutSession::logged, this,
+            [this](const LogEntry &entry) { m_console.log(entry.text, entry.continuesLine, entry.leavesLineOpen); });
     connect(&m_session, &ReadoutSession::warning, this, [this](const QString &line) { m_console.warn(line); });
-    connect(&m_session, &ReadoutSession::failed, this, [this](const QString &line) { m_console.echoToStderr(line); });
-    connect(&m_session, &ReadoutSession::incompleteDumpLeft, this,
-            [this](const QString &line) { m_console.error(line.trimmed()); });
+    connect(&m_session, &ReadoutSession::incompleteDumpLeft, this, [this](const QString &line) { m_console.error(line); });
     connect(&m_session, &ReadoutSession::progressChanged, this, [this](int done, int inAll) { m_console.progress(done, inAll); });
     connect(&m_session, &ReadoutSession::bannerReceived, &m_bannerWait, &QTimer::stop);
     connect(&m_session, &ReadoutSession::ended, this, &ReadCommand::onEnded);
@@ -50,9 +47,12 @@ void ReadCommand::onWaitExpired()
 void ReadCommand::onEnded(const ReadoutEnd &end)
 {
     m_bannerWait.stop();
-    // A read-out that ended with the port open waits for Close; there is none here.
-    if (m_session.isPortOpen()) {
-        m_console.warn(QStringLiteral("The read-out has stopped and the dump is incomplete.\r\n"));
+    // Why it failed goes to standard error too; the log has the same words.
+    if (end.failed())
+        m_console.echoToStderr(endLogText(end));
+    // There is no Close here to wait for.
+    if (end.waitsForClose()) {
+        m_console.warn(QStringLiteral("The read-out has stopped and the dump is incomplete."));
         m_session.stop();
     }
     if (end.reason == EndReason::Complete)

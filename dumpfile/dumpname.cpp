@@ -65,15 +65,17 @@ DumpPlan planDump(const DumpRequest &request)
     if (!request.headerOption)
         return plain;
 
-    if (const LoaderFamily *family = request.family) {
-        const QByteArray &header = family->headerTemplate;
-        switch (family->nameRule) {
-        case LoaderFamily::NameRule::VersionOnly:
+    for (const DumpNaming &naming : kDumpNamings) {
+        if (naming.loaderSizeKb != request.loaderSizeKb)
+            continue;
+        const QByteArray &header = naming.headerTemplate;
+        switch (naming.rule) {
+        case DumpNaming::Rule::VersionOnly:
             return named(charsAt(request.loaderVersion, {1, 3, 5}), header, 6);
-        case LoaderFamily::NameRule::FirstBlockOrVersion: {
-            const QByteArray &frame = request.firstFrame;
-            if (frame.size() >= 7 && frame.startsWith("BL"))
-                return named(frame.mid(2, 5), header, 8);
+        case DumpNaming::Rule::FirstBlockOrVersion: {
+            const QByteArray &block = request.firstBlock;
+            if (block.size() >= 7 && block.startsWith("BL"))
+                return named(block.mid(2, 5), header, 8);
             QByteArray nameChars;
             int headerNameLength = 0;
             // The usual banner leaves a CR behind the version ("6.0.2.1" CR); without it the
@@ -87,6 +89,6 @@ DumpPlan planDump(const DumpRequest &request)
     }
 
     DumpPlan fallback = plain;
-    fallback.note = QStringLiteral("No name for the KUP header from this loader, saving BLdump.bin without header.\r\n");
+    fallback.note = QStringLiteral("No name for the KUP header from this loader, saving BLdump.bin without header.");
     return fallback;
 }

@@ -2,19 +2,45 @@
 // Which file a read-out goes to and which KUP loader header goes in front of the data.
 // Pure rules: no file is touched here.
 
-#include "readout/loaderfamily.h"
-
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 inline const QString kPlainDumpName = QStringLiteral("BLdump.bin");
 
+// The KUP loader's header templates; they differ only in their last character.
+inline const QByteArray LoaderHeader64 = "KAON0008B9FFFFFFFFFFFF0000000000L";
+inline const QByteArray LoaderHeader128 = "KAON0008B9FFFFFFFFFFFF0000000000t";
+
+// How the named dump of a loader of each size is named, one row a size: "BL_" + name + "_conv.bin",
+// with the KUP header, the template and the name's first characters, before the data.
+struct DumpNaming
+{
+    enum class Rule {
+        // Characters 1, 3 and 5 of the version, whatever its length.
+        VersionOnly,
+        // "BL" and five bytes at the start of the first block name it; else a 7-character version
+        // gives characters 1, 3, 5, 7, and a 5-character version characters 1, 3, 5.
+        FirstBlockOrVersion,
+    };
+
+    int loaderSizeKb = 0;
+    QByteArray headerTemplate;
+    Rule rule = Rule::VersionOnly;
+};
+
+inline const QList<DumpNaming> kDumpNamings{
+    {64, LoaderHeader64, DumpNaming::Rule::VersionOnly},
+    {128, LoaderHeader128, DumpNaming::Rule::FirstBlockOrVersion},
+};
+
+// What the rules look at when the first block has come.
 struct DumpRequest
 {
-    bool headerOption = false;             // the "add the header for the KUP loader" box
-    const LoaderFamily *family = nullptr;  // none when the version was not recognised
-    QByteArray loaderVersion;              // as read from the banner
-    QByteArray firstFrame;                 // at least its first 7 bytes
+    bool headerOption = false;  // the "add the header for the KUP loader" box
+    int loaderSizeKb = 0;       // as the banner named it; 0 when it named no family
+    QByteArray loaderVersion;   // as read from the banner
+    QByteArray firstBlock;      // its first 7 bytes may name the dump
 };
 
 struct DumpPlan

@@ -2,6 +2,8 @@
 // How a read-out ended, as a value the code can test, and the one place that puts it into the
 // words of the log.
 
+#include "readout/logentry.h"
+
 #include <QString>
 
 #include <chrono>
@@ -25,6 +27,11 @@ struct ReadoutEnd
     qint64 want = 0;          // bytes expected, or the total sum computed
     QString cause;            // the system's own words
     qint64 quietSeconds = 0;  // a stall: how long nothing came
+
+    // A failed block leaves port and dump file open until the user closes them.
+    bool waitsForClose() const { return reason == EndReason::BlockSumWrong; }
+    // Every end but a complete read-out and a stop by the user.
+    bool failed() const { return reason != EndReason::Complete && reason != EndReason::Stopped; }
 
     static ReadoutEnd complete() { return of(EndReason::Complete); }
     static ReadoutEnd blockSumWrong(const QString &block) { return of(EndReason::BlockSumWrong, block); }
@@ -61,6 +68,7 @@ private:
     }
 };
 
-// The log text of an end, with its line end where the log has one (a failed block's line has
-// none, so "Serial port closed." continues it). Empty for Stopped.
+// The words of an end, as the log and standard error show them. Empty for Stopped.
 QString endLogText(const ReadoutEnd &end);
+// Those words as a log entry: a failed block's are its result and continue its request's line.
+LogEntry endLogEntry(const ReadoutEnd &end);

@@ -2,40 +2,14 @@
 
 #include "readout/wiretext.h"
 
-using Kind = ReadoutAction::Kind;
-
-namespace {
-
-void send(ReadoutActions &out, const QByteArray &bytes)
-{
-    out.push_back({Kind::Send, bytes});
-}
-void log(ReadoutActions &out, const QString &text)
-{
-    out.push_back({Kind::AppendLog, {}, text});
-}
-void warn(ReadoutActions &out, const QString &text)
-{
-    out.push_back({Kind::Warning, {}, text});
-}
-void order(ReadoutActions &out, Kind kind, int value = 0)
-{
-    out.push_back({kind, {}, {}, value});
-}
-
-const QString kLineEnd = QStringLiteral("\r\n");
-
-}  // namespace
-
 void ReadoutEngine::setRequest(qint16 startBlock, qint16 blockCount)
 {
     m_startBlock = startBlock;
     m_blockCount = blockCount;
 }
 
-ReadoutActions ReadoutEngine::start(bool headerOption)
+ReadoutEvents ReadoutEngine::start()
 {
-    m_headerOption = headerOption;
     m_loaderVersion.clear();
     m_family = nullptr;
     m_blockIndex = 0;
@@ -45,19 +19,14 @@ ReadoutActions ReadoutEngine::start(bool headerOption)
     m_banner.reset();
     m_state = State::Banner;
 
-    ReadoutActions out;
-    order(out, Kind::KeyingOn);
-    out.push_back({Kind::ReplaceLog, {}, QStringLiteral("sending request... Turn now your receiver on.\r\n")});
-    order(out, Kind::DiscardInput);
-    return out;
+    return {KeyingOn{}, LogEntry{QStringLiteral("sending request... Turn now your receiver on.")}, DiscardInput{}};
 }
 
-ReadoutActions ReadoutEngine::feed(const QByteArray &chunk)
+ReadoutEvents ReadoutEngine::feed(const QByteArray &chunk)
 {
-    ReadoutActions out;
+    ReadoutEvents out;
     switch (m_state) {
     case State::Idle:
-    case State::BlockFailed:
         break;
     case State::Banner:
         if (m_banner.feed(chunk))
@@ -80,36 +49,33 @@ ReadoutActions ReadoutEngine::feed(const QByteArray &chunk)
     return out;
 }
 
-ReadoutActions ReadoutEngine::stallTimeout(std::chrono::seconds quiet)
+ReadoutEvents ReadoutEngine::stallTimeout(std::chrono::seconds quiet)
 {
-    ReadoutActions out;
+    ReadoutEvents out;
     if (awaitsBinary())
         finish(out, ReadoutEnd::stalled(pendingName(), m_rxBytes.size(), expectedBytes(), quiet.count()));
     return out;
 }
 
-void ReadoutEngine::identify(ReadoutActions &out)
+void ReadoutEngine::identify(ReadoutEvents &out)
 {
+    out.push_back(BannerRead{});
     QByteArray version = m_banner.rawVersion();
     m_family = familyOfVersion(version);
     if (m_family) {
         version = trimRecognisedVersion(version);
         m_startBlock = qint16(m_family->startBlock);
         m_blockCount = qint16(m_family->blockCount);
-        order(out, Kind::ProgressValue, 0);
-        order(out, Kind::ProgressMax, m_blockCount);
     }
     m_loaderVersion = version;
-    log(out, "BL version: " + wire::toLogText(m_loaderVersion) + kLineEnd);
+    out.push_back(LogEntry{"BL version: " + wire::toLogText(m_loaderVersion)});
     // The number keeps the blank of its sign position: "BL size:  128 kB".
-    log(out, QStringLiteral("BL size:  %1 kB").arg(m_family ? m_family->sizeKb : 0) + kLineEnd);
+    out.push_back(LogEntry{QStringLiteral("BL size:  %1 kB").arg(loaderSizeKb())});
     if (!m_family)
-        warn(out,
-             QStringLiteral("Warning: the loader was not recognised, so the size comes from the size option: "
-                            "blocks %1 to %2.")
-                     .arg(m_startBlock)
-                     .arg(int(m_startBlock) + m_blockCount - 1)
-                 + kLineEnd);
+        out.push_back(LogWarning{QStringLiteral("Warning: the loader was not recognised, so the size comes from the size option: "
+                                                "blocks %1 to %2.")
+                                     .arg(m_startBlock)
+                                     .arg(int(m_startBlock) + m_blockCount - 1)});
     awaitText(State::FlashEnd, {wire::kFlashEnd});
 }
 
@@ -119,38 +85,38 @@ void ReadoutEngine::awaitText(State state, QList<QByteArray> tokens)
     m_rxText.reset(std::move(tokens));
 }
 
-void ReadoutEngine::advanceHandshake(ReadoutActions &out)
+void ReadoutEngine::advanceHandshake(ReadoutEvents &out)
 {
     switch (m_state) {
     case State::FlashEnd:
-        order(out, Kind::KeyingOff);
-        log(out, "got answer..." + kLineEnd);
-        send(out, wire::kKData);
+        out.push_back(KeyingOff{});
+        out.push_back(LogEntry{QStringLiteral("got answer...")});
+        out.push_back(SendBytes{wire::kKData});
         awaitText(State::UpperAck, {wire::kUpperAck});
         break;
     case State::UpperAck:
         awaitText(State::LineEnd, {wire::kLineEnd});
         break;
     case State::LineEnd:
-        send(out, wire::kAckReply);
+        out.push_back(SendBytes{wire::kAckReply});
         awaitText(State::StartBlockRequest, {wire::kStartBlockRequest, wire::kStartBlockRequestAlt});
         break;
     case State::StartBlockRequest: {
         const QByteArray start = wire::fourDigits(m_startBlock);
-        log(out, "DATA Request Startblock: " + QString::fromLatin1(start) + kLineEnd);
-        send(out, start);
+        out.push_back(LogEntry{"DATA Request Startblock: " + QString::fromLatin1(start)});
+        out.push_back(SendBytes{start});
         awaitText(State::BlockCountRequest, {wire::kBlockCountRequest, wire::kBlockCountRequestAlt});
         break;
     }
     case State::BlockCountRequest: {
         const QByteArray count = wire::fourDigits(m_blockCount);
-        log(out, "DATA Request Number of Blocks: " + QString::fromLatin1(count) + kLineEnd);
-        send(out, count);
+        out.push_back(LogEntry{"DATA Request Number of Blocks: " + QString::fromLatin1(count)});
+        out.push_back(SendBytes{count});
         awaitText(State::LowerAck, {wire::kLowerAck});
         break;
     }
     case State::LowerAck:
-        send(out, wire::kRequestDownload);
+        out.push_back(SendBytes{wire::kRequestDownload});
         requestNext(out);
         break;
     default:
@@ -158,52 +124,49 @@ void ReadoutEngine::advanceHandshake(ReadoutActions &out)
     }
 }
 
-void ReadoutEngine::requestNext(ReadoutActions &out)
+void ReadoutEngine::requestNext(ReadoutEvents &out)
 {
     m_rxBytes.clear();
     m_rxBytes.reserve(wire::kFrameSize);
     if (m_blockIndex < m_blockCount) {
         m_state = State::Frame;
         m_blockSum = 0;
-        send(out, wire::kRequestBlock + wire::fourDigits(blockNumber()) + '\r');
-        log(out, QStringLiteral("REQUEST Block: %1      ").arg(blockNumber()));
+        out.push_back(SendBytes{wire::kRequestBlock + wire::fourDigits(blockNumber()) + '\r'});
+        // The block's result continues this line.
+        out.push_back(LogEntry{QStringLiteral("REQUEST Block: %1      ").arg(blockNumber()), false, true});
     } else {
         m_state = State::Total;
-        send(out, wire::kRequestTotal);
+        out.push_back(SendBytes{wire::kRequestTotal});
     }
 }
 
-void ReadoutEngine::takeFrame(ReadoutActions &out)
+void ReadoutEngine::takeFrame(ReadoutEvents &out)
 {
     const QByteArray data = m_rxBytes.left(wire::kBlockDataSize);
-    if (m_blockIndex == 0) {
-        const DumpPlan plan = planDump({m_headerOption, m_family, m_loaderVersion, m_rxBytes.left(7)});
-        if (!plan.note.isEmpty())
-            warn(out, plan.note);
-        out.push_back({Kind::OpenDump, plan.header, plan.fileName});
-    }
+    // The session names the dump from the first block and the banner before any data goes in.
+    if (m_blockIndex == 0)
+        out.push_back(FirstBlock{m_loaderVersion, loaderSizeKb(), data});
     // The data goes to the file before the check, so a failed block is in the dump too.
-    out.push_back({Kind::WriteDump, data});
+    out.push_back(WriteData{data});
 
     m_blockSum = wire::byteSum(data.constData(), data.size());
     m_totalSum += m_blockSum;
     if (static_cast<quint8>(m_rxBytes.at(wire::kFrameChecksumOffset)) != m_blockSum) {
-        finish(out, ReadoutEnd::blockSumWrong(QString::fromLatin1(wire::fourDigits(blockNumber()))), State::BlockFailed);
+        finish(out, ReadoutEnd::blockSumWrong(QString::fromLatin1(wire::fourDigits(blockNumber()))));
         return;
     }
-    send(out, wire::kBlockSuccess + wire::fourDigits(blockNumber()) + '\r');
-    log(out, QStringLiteral("Transfered successfully Block: %1").arg(blockNumber()) + kLineEnd);
+    out.push_back(SendBytes{wire::kBlockSuccess + wire::fourDigits(blockNumber()) + '\r'});
+    out.push_back(LogEntry{QStringLiteral("Transfered successfully Block: %1").arg(blockNumber()), true});
     ++m_blockIndex;
-    order(out, Kind::ProgressValue, m_blockIndex);
     requestNext(out);
 }
 
-void ReadoutEngine::takeTotal(ReadoutActions &out)
+void ReadoutEngine::takeTotal(ReadoutEvents &out)
 {
     m_totalSum %= 256;
     const int received = static_cast<quint8>(m_rxBytes.at(0));
     if (received == m_totalSum) {
-        send(out, wire::kDownSuccess);
+        out.push_back(SendBytes{wire::kDownSuccess});
         finish(out, ReadoutEnd::complete());
     } else {
         // A wrong total means the dump cannot be trusted; say so rather than end quietly.
@@ -211,10 +174,10 @@ void ReadoutEngine::takeTotal(ReadoutActions &out)
     }
 }
 
-void ReadoutEngine::finish(ReadoutActions &out, const ReadoutEnd &end, State after)
+void ReadoutEngine::finish(ReadoutEvents &out, const ReadoutEnd &end)
 {
-    out.push_back({Kind::End, {}, {}, 0, end});
-    m_state = after;
+    out.push_back(end);
+    m_state = State::Idle;
 }
 
 int ReadoutEngine::expectedBytes() const

@@ -2,12 +2,12 @@
 // The read-out's protocol, without any I/O.
 //
 // Its session feeds it each chunk the port delivers (one chunk is one read of the port) and
-// carries out the actions it returns. The engine owns no port, no timer and no file, so every
+// carries out the events it returns. The engine owns no port, no timer and no file, so every
 // wait, every split of a token and every fault can be driven from a test.
 
-#include "dumpfile/dumpname.h"
 #include "readout/loaderbanner.h"
-#include "readout/readoutaction.h"
+#include "readout/loaderfamily.h"
+#include "readout/readoutevent.h"
 #include "readout/tokenwait.h"
 
 #include <QByteArray>
@@ -17,6 +17,28 @@
 class ReadoutEngine
 {
 public:
+    // The block settings of the window, taken before the port is opened.
+    void setRequest(qint16 startBlock, qint16 blockCount);
+    // The port is open: begin keying and wait for the banner.
+    ReadoutEvents start();
+    // One read of the port.
+    ReadoutEvents feed(const QByteArray &chunk);
+    // No byte came for `quiet` while awaitsBinary().
+    ReadoutEvents stallTimeout(std::chrono::seconds quiet);
+    // The port was closed (Close, window closed, line lost): the read-out is over, silently.
+    void stop() { m_state = State::Idle; }
+
+    bool awaitsBinary() const { return m_state == State::Frame || m_state == State::Total; }
+    // Bytes still to come before the engine has anything to do: the rest of a frame or the
+    // total; 1 while it reads text, which it looks at as it comes.
+    int bytesAwaited() const { return awaitsBinary() ? expectedBytes() - int(m_rxBytes.size()) : 1; }
+
+    // The progress: blocks whose sums were checked and matched, of BlockCount().
+    int blocksChecked() const { return m_blockIndex; }
+    qint16 StartBlock() const { return m_startBlock; }
+    qint16 BlockCount() const { return m_blockCount; }
+
+private:
     enum class State {
         Idle,      // no read-out, or one that ended
         Banner,    // keying, waiting for "MICOM"
@@ -26,47 +48,23 @@ public:
         StartBlockRequest,
         BlockCountRequest,
         LowerAck,
-        Frame,        // waiting for a block frame
-        Total,        // waiting for the total sum byte
-        BlockFailed,  // a block failed its sum: over, nothing more to do
+        Frame,  // waiting for a block frame
+        Total,  // waiting for the total sum byte
     };
 
-    // The block settings of the window, taken before the port is opened.
-    void setRequest(qint16 startBlock, qint16 blockCount);
-    // The port is open: begin keying and wait for the banner.
-    ReadoutActions start(bool headerOption);
-    // One read of the port.
-    ReadoutActions feed(const QByteArray &chunk);
-    // No byte came for `quiet` while awaitsBinary().
-    ReadoutActions stallTimeout(std::chrono::seconds quiet);
-    // The port was closed (Close, window closed, line lost): the read-out is over, silently.
-    void stop() { m_state = State::Idle; }
-
-    State state() const { return m_state; }
-    bool awaitsBinary() const { return m_state == State::Frame || m_state == State::Total; }
-    // Bytes still to come before the engine has anything to do: the rest of a frame or the
-    // total; 1 while it reads text, which it looks at as it comes.
-    int bytesAwaited() const { return awaitsBinary() ? expectedBytes() - int(m_rxBytes.size()) : 1; }
-
-    // Blocks whose sums were checked and matched.
-    int blocksChecked() const { return m_blockIndex; }
-    qint16 StartBlock() const { return m_startBlock; }
-    qint16 BlockCount() const { return m_blockCount; }
-
-private:
-    void identify(ReadoutActions &out);
-    void advanceHandshake(ReadoutActions &out);
+    void identify(ReadoutEvents &out);
+    void advanceHandshake(ReadoutEvents &out);
     void awaitText(State state, QList<QByteArray> tokens);
-    void requestNext(ReadoutActions &out);
-    void takeFrame(ReadoutActions &out);
-    void takeTotal(ReadoutActions &out);
-    void finish(ReadoutActions &out, const ReadoutEnd &end, State after = State::Idle);
+    void requestNext(ReadoutEvents &out);
+    void takeFrame(ReadoutEvents &out);
+    void takeTotal(ReadoutEvents &out);
+    void finish(ReadoutEvents &out, const ReadoutEnd &end);
     int blockNumber() const { return int(m_startBlock) + m_blockIndex; }
+    int loaderSizeKb() const { return m_family ? m_family->sizeKb : 0; }
     int expectedBytes() const;
     QString pendingName() const;
 
     State m_state = State::Idle;
-    bool m_headerOption = false;
 
     qint16 m_startBlock = 0;
     qint16 m_blockCount = 0;

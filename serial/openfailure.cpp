@@ -63,11 +63,11 @@ OpenFailureReport describeOpenFailure(OpenOutcome outcome, const PortChoice &por
     case OpenOutcome::Busy:
         return {{}, portLabel + " blocked by another application.", title};
     case OpenOutcome::PermissionDenied:
-        return {"error opening " + portLabel + ": permission denied" + permissionCure(deviceFile(port.device)) + "\r\n", {}, {}};
+        return {"error opening " + portLabel + ": permission denied" + permissionCure(deviceFile(port.device)), {}, {}};
     case OpenOutcome::ClosedAfterOpen:
     case OpenOutcome::Failed:
         // A failed open must never look as if nothing happened.
-        return {"error opening " + portLabel + "\r\n", {}, {}};
+        return {"error opening " + portLabel, {}, {}};
     case OpenOutcome::Opened:
         break;
     }

@@ -24,7 +24,7 @@ OpenOutcome classifyOpenError(QSerialPort::SerialPortError error, bool accessibl
 
 struct OpenFailureReport
 {
-    QString logLine;    // appended to the log, or empty
+    QString logLine;    // a line for the log, without its line end, or empty
     QString boxPrompt;  // shown in a message box, or empty
     QString boxTitle;
 };

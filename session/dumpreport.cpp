@@ -3,28 +3,21 @@
 #include "dumpfile/dumpwriter.h"
 #include "session/outputfolder.h"
 
-namespace {
-
-const QString kLineEnd = QStringLiteral("\r\n");
-
-}  // namespace
-
 QString savedText(const DumpWriter &dump)
 {
     return QStringLiteral("Saved %1 (%2 bytes, SHA-256 %3)")
-               .arg(shownPath(dump.path()))
-               .arg(dump.size())
-               .arg(QString::fromLatin1(dump.sha256().toHex()))
-        + kLineEnd;
+        .arg(shownPath(dump.path()))
+        .arg(dump.size())
+        .arg(QString::fromLatin1(dump.sha256().toHex()));
 }
 
 QString earlierDumpText(const DumpWriter &dump)
 {
     switch (dump.earlier()) {
     case DumpWriter::Earlier::Kept:
-        return "Kept the earlier, different dump as " + shownPath(dump.keptPath()) + kLineEnd;
+        return "Kept the earlier, different dump as " + shownPath(dump.keptPath());
     case DumpWriter::Earlier::Identical:
-        return "Identical to the earlier dump of this name" + kLineEnd;
+        return QStringLiteral("Identical to the earlier dump of this name");
     case DumpWriter::Earlier::None:
         break;
     }
@@ -36,8 +29,7 @@ QString uniformDataWarning(const DumpWriter &dump)
     const std::optional<quint8> byte = dump.uniformDataByte();
     if (!byte)
         return {};
-    return "Warning: every data byte of the dump is 0x" + QString::number(*byte, 16).toUpper().rightJustified(2, '0') + '.'
-        + kLineEnd;
+    return "Warning: every data byte of the dump is 0x" + QString::number(*byte, 16).toUpper().rightJustified(2, '0') + '.';
 }
 
 QString dumpInUseText(const QString &path)
@@ -66,5 +58,5 @@ QString incompleteDumpText(const QString &partPath, const BlockTally &tally)
             break;
         }
     }
-    return "Dump incomplete: " + shownPath(partPath) + " holds " + holds + kLineEnd;
+    return "Dump incomplete: " + shownPath(partPath) + " holds " + holds;
 }

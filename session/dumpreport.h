@@ -6,7 +6,7 @@
 
 class DumpWriter;
 
-// The log's lines after a dump took its name, each with its line end.
+// The log's lines after a dump took its name.
 QString savedText(const DumpWriter &dump);
 QString earlierDumpText(const DumpWriter &dump);     // empty when there was none
 QString uniformDataWarning(const DumpWriter &dump);  // empty unless the data bytes are all one

@@ -1,5 +1,6 @@
 #include "session/readoutsession.h"
 
+#include "dumpfile/dumpname.h"
 #include "readout/loaderfamily.h"
 #include "readout/wiretext.h"
 #include "serial/portlist.h"
@@ -8,6 +9,7 @@
 #include <QDir>
 
 #include <utility>
+#include <variant>
 
 ReadoutSession::ReadoutSession(QObject *parent) : QObject(parent)
 {
@@ -16,7 +18,7 @@ ReadoutSession::ReadoutSession(QObject *parent) : QObject(parent)
     m_silenceTimer.setInterval(kSilenceHint);
     connect(&m_silenceTimer, &QTimer::timeout, this, [this] {
         emit warning(QStringLiteral("No answer from the receiver yet. Check that the cable is a null-modem cable, "
-                                    "that the right port is chosen, and that the receiver has power.\r\n"));
+                                    "that the right port is chosen, and that the receiver has power."));
     });
     m_stallTimer.setSingleShot(true);
     MSComm1.applyLineSettings();
@@ -54,76 +56,61 @@ StartOutcome ReadoutSession::start(const ReadoutRequest &request)
         m_dumpFile.close();
         const OpenFailureReport report = describeOpenFailure(opened, port);
         if (report.boxPrompt.isEmpty())
-            return {Refused::Port, report.logLine.trimmed(), {}};
+            return {Refused::Port, report.logLine, {}};
         return {Refused::Port, report.boxPrompt, report.boxTitle};
     }
     m_port = port;
     m_folder = folder;
+    m_headerOption = request.headerOption;
     m_running = true;
     m_lastEnd = {};
     m_totalMatched = false;
     m_engine.setRequest(qint16(family->startBlock), qint16(family->blockCount));
-    setProgress(0, family->blockCount);
     emit portOpened();
     m_silenceTimer.start();
-    carryOut(m_engine.start(request.headerOption));
+    carryOut(m_engine.start());
     return {};
 }
 
 void ReadoutSession::stop()
 {
-    const bool wasRunning = m_running;
-    if (wasRunning)
-        m_lastEnd = ReadoutEnd::stopped();
-    closePort();
-    if (wasRunning) {
-        m_running = false;
-        emit ended(ReadoutEnd::stopped());
-    }
+    if (m_running)
+        end(ReadoutEnd::stopped());
+    else
+        closePort();
 }
 
-void ReadoutSession::carryOut(const ReadoutActions &actions)
+void ReadoutSession::carryOut(const ReadoutEvents &events)
 {
     // In the engine's order: a block is in the dump file before the confirmation that follows
     // it leaves. Only the log and the progress wait until the batch's bytes are out, as the
     // loader is kept waiting for as long as its answer takes.
-    using Kind = ReadoutAction::Kind;
-    for (const ReadoutAction &action : actions) {
+    for (const ReadoutEvent &event : events) {
         // A closed port ends the read-out: whatever was still to be done is dropped.
         if (!MSComm1.isOpen())
             break;
-        switch (action.kind) {
-        case Kind::Send:
-            MSComm1.write(action.bytes);
-            break;
-        case Kind::DiscardInput:
-            MSComm1.discardInput();
-            break;
-        case Kind::KeyingOn:
-            Timer1.start();
-            break;
-        case Kind::KeyingOff:
-            Timer1.stop();
-            break;
-        case Kind::OpenDump:
-            openDump(action.text, action.bytes);
-            break;
-        case Kind::WriteDump:
-            writeDump(action.bytes);
-            break;
-        case Kind::End:
-            end(action.end);
-            break;
-        case Kind::AppendLog:
-        case Kind::ReplaceLog:
-        case Kind::ProgressMax:
-        case Kind::ProgressValue:
-        case Kind::Warning:
-            m_pending.push_back(action);
-            break;
-        }
+        std::visit(overloaded{
+                       [this](const SendBytes &e) { MSComm1.write(e.bytes); },
+                       [this](const KeyingOn &) { Timer1.start(); },
+                       [this](const KeyingOff &) { Timer1.stop(); },
+                       [this](const DiscardInput &) { MSComm1.discardInput(); },
+                       [this](const BannerRead &) {
+                           m_silenceTimer.stop();
+                           emit bannerReceived();
+                       },
+                       [this](const FirstBlock &e) { openDump(e); },
+                       [this](const WriteData &e) { writeDump(e.data); },
+                       [this](const LogEntry &e) { m_pending.push_back(e); },
+                       [this](const LogWarning &e) { m_pending.push_back(e); },
+                       [this](const ReadoutEnd &e) { end(e); },
+                   },
+                   event);
     }
     showPending();
+    // Only a batch that did something can have moved the engine's count; once a read-out has
+    // ended its count stays as it was.
+    if (m_running && !events.empty())
+        emit progressChanged(m_engine.blocksChecked(), m_engine.BlockCount());
     watchForStall();
     if (MSComm1.isOpen())
         MSComm1.setWakeThreshold(m_engine.bytesAwaited());
@@ -131,48 +118,29 @@ void ReadoutSession::carryOut(const ReadoutActions &actions)
 
 void ReadoutSession::showPending()
 {
-    using Kind = ReadoutAction::Kind;
-    const ReadoutActions pending = std::exchange(m_pending, {});
-    for (const ReadoutAction &action : pending) {
+    const ReadoutEvents pending = std::exchange(m_pending, {});
+    for (const ReadoutEvent &event : pending) {
         if (!MSComm1.isOpen())
             break;
-        switch (action.kind) {
-        case Kind::AppendLog:
-            emit logAppended(action.text);
-            break;
-        case Kind::ReplaceLog:
-            emit logReplaced(action.text);
-            break;
-        case Kind::Warning:
-            emit warning(action.text);
-            break;
-        case Kind::ProgressMax:
-            setProgress(m_progressValue, action.value);
-            break;
-        case Kind::ProgressValue:
-            setProgress(action.value, m_progressMax);
-            break;
-        default:
-            break;
-        }
+        if (const auto *entry = std::get_if<LogEntry>(&event))
+            emit logged(*entry);
+        else if (const auto *warning = std::get_if<LogWarning>(&event))
+            emit this->warning(warning->text);
     }
 }
 
-void ReadoutSession::setProgress(int value, int maximum)
+void ReadoutSession::openDump(const FirstBlock &block)
 {
-    m_progressValue = value;
-    m_progressMax = maximum;
-    emit progressChanged(value, maximum);
-}
-
-void ReadoutSession::openDump(const QString &fileName, const QByteArray &header)
-{
-    if (!m_dumpFile.open(pathInFolder(m_folder, fileName), header)) {
+    // The dump file's rules name it. A plain dump is the one claimed at Open.
+    const DumpPlan plan = planDump({m_headerOption, block.loaderSizeKb, block.loaderVersion, block.data});
+    if (!plan.note.isEmpty())
+        m_pending.push_back(LogWarning{plan.note});
+    if (!m_dumpFile.open(pathInFolder(m_folder, plan.fileName), plan.header)) {
         end(dumpFileError());
         return;
     }
-    if (!header.isEmpty())
-        m_outputFileName = fileName;
+    if (plan.isNamed())
+        m_outputFileName = plan.fileName;
 }
 
 void ReadoutSession::writeDump(const QByteArray &data)
@@ -195,9 +163,9 @@ void ReadoutSession::end(ReadoutEnd end)
         m_totalMatched = true;
         // Only now, with every sum checked, does the dump take its name.
         if (m_dumpFile.commit()) {
-            emit logLine(savedText(m_dumpFile));
+            emit logged({savedText(m_dumpFile)});
             if (const QString earlier = earlierDumpText(m_dumpFile); !earlier.isEmpty())
-                emit logLine(earlier);
+                emit logged({earlier});
             if (const QString warning = uniformDataWarning(m_dumpFile); !warning.isEmpty())
                 emit this->warning(warning);
         } else {
@@ -206,32 +174,17 @@ void ReadoutSession::end(ReadoutEnd end)
         }
     }
     m_lastEnd = end;
-    // A failed block leaves port and dump file open until the user closes them.
-    if (end.reason != EndReason::BlockSumWrong)
-        closePort();
     // A line lost after a failed block closes what was left open; that read-out has ended before.
     if (std::exchange(m_running, false))
         emit ended(end);
+    if (!end.waitsForClose())
+        closePort();
 }
 
 void ReadoutSession::reportEnd(const ReadoutEnd &end)
 {
-    switch (end.reason) {
-    case EndReason::Complete:
-        emit logAppended(endLogText(end));
-        break;
-    case EndReason::BlockSumWrong:
-        // Continues the block's request line.
-        emit logAppended(endLogText(end));
-        emit failed(endLogText(end) + QStringLiteral("\r\n"));
-        break;
-    case EndReason::Stopped:
-        break;
-    default:
-        emit logLine(endLogText(end));
-        emit failed(endLogText(end));
-        break;
-    }
+    if (const LogEntry entry = endLogEntry(end); !entry.text.isEmpty())
+        emit logged(entry);
 }
 
 void ReadoutSession::closePort()
@@ -245,7 +198,7 @@ void ReadoutSession::closePort()
         return;
     MSComm1.close();
     const bool unfinished = m_dumpFile.close();
-    emit logLine(QStringLiteral("Serial port closed.\r\n"));
+    emit logged({QStringLiteral("Serial port closed.")});
     if (unfinished)
         emit incompleteDumpLeft(incompleteDumpText(m_dumpFile.partPath(), tally()));
     emit portClosed();
@@ -270,12 +223,7 @@ void ReadoutSession::onDataArrived()
     const QByteArray chunk = MSComm1.readAll();
     if (chunk.isEmpty())
         return;
-    const bool awaitedBanner = m_engine.state() == ReadoutEngine::State::Banner;
     carryOut(m_engine.feed(chunk));
-    if (awaitedBanner && m_engine.state() != ReadoutEngine::State::Banner && MSComm1.isOpen()) {
-        m_silenceTimer.stop();
-        emit bannerReceived();
-    }
 }
 
 void ReadoutSession::onTimer1Tick()

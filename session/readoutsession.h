@@ -47,33 +47,26 @@ public:
     static constexpr int kBlockBytes = wire::kBlockDataSize;
 
 signals:
-    // The read-out's log: a text may continue the last line, as a block's result continues the
-    // line of its request.
-    void logAppended(const QString &text);
-    // A message of Tamrix's own, which starts a line of its own.
-    void logLine(const QString &text);
-    void logReplaced(const QString &text);
+    // The read-out's log, one entry at a time. A read-out's log begins when the port opens.
+    void logged(const LogEntry &entry);
     // A line of its own about something that looks wrong although the read-out goes on.
-    void warning(const QString &line);
-    // Why the read-out failed, for a front end that reports failures apart from the log; the
-    // log has the same words.
-    void failed(const QString &line);
+    void warning(const QString &text);
     void progressChanged(int blocksDone, int blocksInAll);
     void portOpened();
     void portClosed();
     void bannerReceived();
-    // After a failed read-out, where its unfinished dump was left.
-    void incompleteDumpLeft(const QString &line);
-    // Once per read-out, when its end is decided and everything that goes with it is done.
+    // After a read-out that did not finish its dump, where the dump was left.
+    void incompleteDumpLeft(const QString &text);
+    // Once per read-out, when its end is decided and its words are in the log. Port and dump
+    // file close right after, unless the end waits for Close.
     void ended(const ReadoutEnd &end);
 
 private:
-    void carryOut(const ReadoutActions &actions);
-    // What carryOut() leaves until the loader's bytes are out: log and progress.
+    void carryOut(const ReadoutEvents &events);
+    // What carryOut() leaves until the loader's bytes are out: log entries and warnings.
     void showPending();
     BlockTally tally() const;
-    void setProgress(int value, int maximum);
-    void openDump(const QString &fileName, const QByteArray &header);
+    void openDump(const FirstBlock &block);
     void writeDump(const QByteArray &data);
     void end(ReadoutEnd end);
     void reportEnd(const ReadoutEnd &end);
@@ -92,12 +85,11 @@ private:
     ReadoutEngine m_engine;
     DumpWriter m_dumpFile;
     PortChoice m_port;
-    QString m_folder;          // where the dump goes
-    ReadoutActions m_pending;  // log and progress of the batch being carried out
-    ReadoutEnd m_lastEnd;      // how the last read-out ended, for what its unfinished dump holds
+    QString m_folder;             // where the dump goes
+    bool m_headerOption = false;  // a named dump with the KUP header, if the rules can name it
+    ReadoutEvents m_pending;      // log entries and warnings of the batch being carried out
+    ReadoutEnd m_lastEnd;         // how the last read-out ended, for what its unfinished dump holds
     bool m_totalMatched = false;
     QString m_outputFileName;  // the last named dump, kept between read-outs
-    int m_progressValue = 0;
-    int m_progressMax = 0;
-    bool m_running = false;  // started, and its end not yet reported
+    bool m_running = false;    // started, and its end not yet reported
 };

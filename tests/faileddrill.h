@@ -63,7 +63,9 @@ inline void checkFailedReadout()
     const QString holds = blocks < 128            ? QStringLiteral("%1 of 128 checked blocks").arg(blocks)
         : reason == int(EndReason::TotalSumWrong) ? "all 128 blocks, but the total sum did not match"
                                                   : "all 128 blocks, but the total sum was not checked";
-    const QString tail = endLogText(*r.end) + "Serial port closed.\r\n" + (blocks >= 0 ? incompleteLine(part, holds) : QString());
+    const QString words = endLogText(*r.end);
+    const QString tail = (words.isEmpty() ? words : words + "\r\n") + "Serial port closed.\r\n"
+        + (blocks >= 0 ? incompleteLine(part, holds) : QString());
     QVERIFY2(r.log.endsWith(tail), qPrintable(r.log));
     QCOMPARE(r.log.count("Serial port closed."), 1);
     QCOMPARE(QFile::exists(part), blocks >= 0);

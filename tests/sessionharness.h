@@ -60,14 +60,11 @@ struct SessionRun
 {
     SessionRun()
     {
-        QObject::connect(&session, &ReadoutSession::logAppended, [this](const QString &text) { log += text; });
-        QObject::connect(&session, &ReadoutSession::incompleteDumpLeft, [this](const QString &text) { log += text; });
-        const auto lineOfItsOwn = [this](const QString &text) {
-            log += (log.isEmpty() || log.endsWith('\n') ? QString() : QStringLiteral("\r\n")) + text;
-        };
-        QObject::connect(&session, &ReadoutSession::logLine, lineOfItsOwn);
-        QObject::connect(&session, &ReadoutSession::warning, lineOfItsOwn);
-        QObject::connect(&session, &ReadoutSession::logReplaced, [this](const QString &text) { log = text; });
+        QObject::connect(&session, &ReadoutSession::portOpened, [this] { log.clear(); });
+        QObject::connect(&session, &ReadoutSession::logged,
+                         [this](const LogEntry &entry) { addToLog(entry.text, entry.continuesLine, entry.leavesLineOpen); });
+        QObject::connect(&session, &ReadoutSession::warning, [this](const QString &text) { addToLog(text); });
+        QObject::connect(&session, &ReadoutSession::incompleteDumpLeft, [this](const QString &text) { addToLog(text); });
         QObject::connect(&session, &ReadoutSession::progressChanged, [this](int done, int) { progress = done; });
         QObject::connect(&session, &ReadoutSession::ended, [this](const ReadoutEnd &e) {
             QVERIFY2(!end, "one end per read-out");
@@ -79,6 +76,13 @@ struct SessionRun
         return receiver.start(receiverArgs + QStringList{"--write-image", folder.filePath("image.bin")}) && open(header);
     }
     bool open(bool header = false) { return startSession(header).started(); }
+    // Line ends as the window adds them.
+    void addToLog(const QString &text, bool continueLine = false, bool leaveOpen = false)
+    {
+        if (!continueLine && !log.isEmpty() && !log.endsWith('\n'))
+            log += "\r\n";
+        log += leaveOpen ? text : text + "\r\n";
+    }
     StartOutcome startSession(bool header)
     {
         end.reset();

@@ -3,6 +3,7 @@
 #include "dumpfile/dumpname.h"
 #include "dumpfile/dumpwriter.h"
 #include "dumpfile/earlierdump.h"
+#include "readout/loaderfamily.h"
 #include "session/outputfolder.h"
 
 #include <QCryptographicHash>
@@ -20,7 +21,7 @@ namespace {
 
 DumpPlan plan(bool header, int sizeKb, const QByteArray &version, const QByteArray &frame = QByteArray(7, 'z'))
 {
-    return planDump({header, familyOfSize(sizeKb), version, frame});
+    return planDump({header, sizeKb, version, frame});
 }
 
 QByteArray readAll(const QString &path)
@@ -98,8 +99,11 @@ void TestDumpFile::noRuleFallsBackToThePlainDump()
                               plan(true, 128, "6.0.2.1."), plan(true, 128, "6.0 \r\n")}) {
         QCOMPARE(p.fileName, QStringLiteral("BLdump.bin"));
         QVERIFY(p.header.isEmpty());
-        QVERIFY(p.note.endsWith("\r\n"));
+        QVERIFY(!p.note.isEmpty());
     }
+    // Every family a banner can name has its naming, or its named dumps would all be plain.
+    for (const LoaderFamily &family : kLoaderFamilies)
+        QVERIFY(plan(true, family.sizeKb, "1.2.3").isNamed());
 }
 
 void TestDumpFile::hostileNameBytesStayInTheFolder()

@@ -5,6 +5,7 @@
 
 #include "enginetranscript.h"
 
+#include "dumpfile/dumpname.h"
 #include "readout/readoutengine.h"
 #include "readout/wiretext.h"
 
@@ -53,26 +54,41 @@ QByteArray binaryRead(const QStringList &words, int *sum)
     return size < 0 ? read : read.leftJustified(size, total ? read[0] : 'x', true);
 }
 
-// One line per action; `read` is the read being fed, to tell whether a write carries its data.
-QString event(const ReadoutAction &a, const QByteArray &read)
+// One line per event (two for a first block whose dump gets no name); `read` is the read being
+// fed, to tell whether a write carries its data. A first block shows as the dump's rules name it,
+// with the window's header box, as the session does.
+QStringList event(const ReadoutEvent &e, const QByteArray &read, bool headerOption)
 {
-    using Kind = ReadoutAction::Kind;
-    static const QStringList names{"send",       "log",     "log=", "max",   "value", "keying on",
-                                   "keying off", "discard", "open", "write", "end",   "warn"};
     static const QStringList ends{"complete",       "block sum wrong", "total sum wrong", "stalled",
                                   "too many bytes", "line lost",       "dump file error", "stopped"};
-    QStringList words{names[int(a.kind)]};
-    if (a.kind == Kind::ProgressMax || a.kind == Kind::ProgressValue) {
-        words << QString::number(a.value);
-    } else if (a.kind == Kind::End) {
-        words << ends[int(a.end.reason)] << quoted(endLogText(a.end).toLatin1());
-    } else if (a.kind == Kind::WriteDump && a.bytes == read.left(wire::kBlockDataSize)) {
-        words << QString::number(a.bytes.size());
-    } else {
-        for (const QByteArray &field : {a.text.toLatin1(), a.bytes})
-            words << (field.isEmpty() ? QStringList() : QStringList{quoted(field)});
-    }
-    return words.join(' ');
+    const auto said = [](const QString &text) { return quoted(text.toLatin1()); };
+    return std::visit(
+        overloaded{
+            [](const SendBytes &send) { return QStringList{"send " + quoted(send.bytes)}; },
+            [](const KeyingOn &) { return QStringList{"keying on"}; },
+            [](const KeyingOff &) { return QStringList{"keying off"}; },
+            [](const DiscardInput &) { return QStringList{"discard"}; },
+            [](const BannerRead &) { return QStringList{"banner"}; },
+            [&](const FirstBlock &block) {
+                const DumpPlan plan = planDump({headerOption, block.loaderSizeKb, block.loaderVersion, block.data});
+                QStringList lines;
+                if (!plan.note.isEmpty())
+                    lines << "warn " + said(plan.note);
+                QString named = "first block " + said(plan.fileName);
+                return lines << (plan.isNamed() ? named + ' ' + quoted(plan.header) : named);
+            },
+            [&](const WriteData &write) {
+                const bool frameData = write.data == read.left(wire::kBlockDataSize);
+                return QStringList{"write " + (frameData ? QString::number(write.data.size()) : quoted(write.data))};
+            },
+            [&](const LogEntry &entry) {
+                const QString how = entry.continuesLine ? "continue " : entry.leavesLineOpen ? "open " : "";
+                return QStringList{"log " + how + said(entry.text)};
+            },
+            [&](const LogWarning &warning) { return QStringList{"warn " + said(warning.text)}; },
+            [&](const ReadoutEnd &end) { return QStringList{"end " + ends[int(end.reason)] + ' ' + said(endLogText(end))}; },
+        },
+        e);
 }
 
 // Replays a scenario as the session would drive the engine and writes it out again with what the
@@ -83,15 +99,23 @@ QStringList replay(const QStringList &lines, int cutStep = -1, qsizetype cutAt =
                    QList<qsizetype> *limits = nullptr)
 {
     ReadoutEngine engine;
-    bool portOpen = true;
+    bool portOpen = true, running = true, headerOption = false;
+    QString progress;  // as last shown
     QStringList out;
     int sum = 0, step = -1;
-    const auto apply = [&](const ReadoutActions &actions, const QByteArray &read = {}) {
-        for (const ReadoutAction &a : actions) {
-            out << (portOpen ? "> " : "> AFTER CLOSE ") + event(a, read);
-            // Only a failed block leaves the port open.
-            portOpen = portOpen && (a.kind != ReadoutAction::Kind::End || a.end.reason == EndReason::BlockSumWrong);
+    const auto apply = [&](const ReadoutEvents &events, const QByteArray &read = {}) {
+        for (const ReadoutEvent &e : events) {
+            for (const QString &line : event(e, read, headerOption))
+                out << (portOpen ? "> " : "> AFTER CLOSE ") + line;
+            if (const auto *end = std::get_if<ReadoutEnd>(&e)) {
+                running = false;
+                portOpen = portOpen && end->waitsForClose();
+            }
         }
+        // The session reads the progress after each batch; it shows here when it changed.
+        const QString now = QStringLiteral("progress %1/%2").arg(engine.blocksChecked()).arg(engine.BlockCount());
+        if (running && !events.empty() && now != progress)
+            out << "> " + (progress = now);
     };
     for (const QString &line : lines) {
         if (line.startsWith("> "))
@@ -103,11 +127,13 @@ QStringList replay(const QStringList &lines, int cutStep = -1, qsizetype cutAt =
         qsizetype limit = -1;
         if (words[0] == "window") {
             engine.setRequest(words.value(1).toShort(), words.value(2).toShort());
-            apply(engine.start(words.value(3) == "header"));
+            headerOption = words.value(3) == "header";
+            progress = QStringLiteral("progress 0/%1").arg(engine.BlockCount());
+            apply(engine.start());
         } else if (line == "stall") {
             apply(engine.stallTimeout(std::chrono::seconds(10)));
         } else if (line == "close") {
-            portOpen = false, engine.stop();
+            portOpen = running = false, engine.stop();
         } else if (words[0] == "<" && !(read = textRead(line.mid(2), &limit)).isEmpty()) {
             limit = limit < 0 ? read.size() + 1 : limit;  // without a token end, cut anywhere
         } else if (words[0] == "frame" || words[0] == "total") {
@@ -132,7 +158,7 @@ QStringList replay(const QStringList &lines, int cutStep = -1, qsizetype cutAt =
                 apply(engine.feed(piece), read);
         }
         if (step == closeAfter)
-            portOpen = false, engine.stop();
+            portOpen = running = false, engine.stop();
     }
     return out;
 }

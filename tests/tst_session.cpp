@@ -128,7 +128,7 @@ void TestSession::aFailedBlockKeepsPortAndDumpOpenUntilStop()
     QVERIFY(r.start({"--bad-block", "1", "--faults-once"}));
     QVERIFY(r.waitForEnd());
     QCOMPARE(r.end->reason, Reason::BlockSumWrong);
-    QVERIFY(r.log.endsWith("REQUEST Block: 1921      CRC Error while receiving BLOCK: 1921"));
+    QVERIFY(r.log.endsWith("REQUEST Block: 1921      CRC Error while receiving BLOCK: 1921\r\n"));
     QVERIFY(r.session.isPortOpen());
     QVERIFY(r.session.isDumpFileOpen());
     QCOMPARE(r.progress, 1);

@@ -211,7 +211,7 @@ void Form1::load()
     // The session has its keying timer stopped and the line settings made from the start.
     ProgressBar1->setValue(0);
     ProgressBar1->setEnabled(false);
-    Text1->replaceText(QStringLiteral("Select the COM-Port, the size of the BootLoader, click OPEN and turn the STB on."));
+    Text1->setPlainText(QStringLiteral("Select the COM-Port, the size of the BootLoader, click OPEN and turn the STB on."));
     Text2->setText(defaultFolder());
     selectSizeOption(defaultLoaderSize());
 }

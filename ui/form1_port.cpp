@@ -17,12 +17,10 @@ bool Form1::OpenPort(const ReadoutRequest &request)
     const StartOutcome outcome = m_session.start(request);
     if (outcome.started())
         return true;
-    if (outcome.boxTitle.isEmpty()) {
-        Text1->startLine();
-        Text1->appendMessage(outcome.words + QStringLiteral("\r\n"));
-    } else {
+    if (outcome.boxTitle.isEmpty())
+        Text1->add(outcome.words);
+    else
         showMessageBox(outcome.words, outcome.boxTitle);
-    }
     return false;
 }
 

@@ -23,21 +23,20 @@ void Form1::RunReadout()
 
 void Form1::connectSession()
 {
-    connect(&m_session, &ReadoutSession::logAppended, Text1, &LogView::appendMessage);
-    connect(&m_session, &ReadoutSession::incompleteDumpLeft, Text1, &LogView::appendMessage);
-    const auto lineOfItsOwn = [this](const QString &line) {
-        Text1->startLine();
-        Text1->appendMessage(line);
-    };
-    connect(&m_session, &ReadoutSession::logLine, Text1, lineOfItsOwn);
+    connect(&m_session, &ReadoutSession::logged, Text1,
+            [this](const LogEntry &entry) { Text1->add(entry.text, entry.continuesLine, entry.leavesLineOpen); });
+    const auto lineOfItsOwn = [this](const QString &line) { Text1->add(line); };
     connect(&m_session, &ReadoutSession::warning, Text1, lineOfItsOwn);
-    connect(&m_session, &ReadoutSession::ended, Text1, [lineOfItsOwn, this] {
-        // A read-out that ended with the port open waits for Close, and the user must be told.
-        if (m_session.isPortOpen())
-            lineOfItsOwn(QStringLiteral("The read-out has stopped and the dump is incomplete. Click Close to end it.\r\n"));
+    connect(&m_session, &ReadoutSession::incompleteDumpLeft, Text1, lineOfItsOwn);
+    connect(&m_session, &ReadoutSession::ended, Text1, [lineOfItsOwn](const ReadoutEnd &end) {
+        if (end.waitsForClose())
+            lineOfItsOwn(QStringLiteral("The read-out has stopped and the dump is incomplete. Click Close to end it."));
     });
-    connect(&m_session, &ReadoutSession::logReplaced, Text1, &LogView::replaceText);
-    connect(&m_session, &ReadoutSession::portOpened, this, [this] { setBusy(true); });
+    // Each read-out's log starts afresh.
+    connect(&m_session, &ReadoutSession::portOpened, this, [this] {
+        Text1->clear();
+        setBusy(true);
+    });
     connect(&m_session, &ReadoutSession::portClosed, this, [this] { setBusy(false); });
     // Blocks from a fast line come faster than a screen shows them: the log and the bar are
     // repainted at most 50 times a second then. At 115200 baud every block is painted.

@@ -25,7 +25,15 @@ LogView::LogView(QWidget *parent) : QPlainTextEdit(parent)
     });
 }
 
-void LogView::appendMessage(const QString &message)
+void LogView::add(const QString &text, bool continueLine, bool leaveOpen)
+{
+    const QString lineEnd = QStringLiteral("\r\n");
+    // A line of its own ends whatever the last one left open, a line the user typed too.
+    const bool endOpenLine = !continueLine && !document()->lastBlock().text().isEmpty();
+    insertAtEnd((endOpenLine ? lineEnd : QString()) + text + (leaveOpen ? QString() : lineEnd));
+}
+
+void LogView::insertAtEnd(const QString &message)
 {
     // Inserting at the end is the same as setting old text + message, without rewriting it all.
     QTextCursor end(document());
@@ -38,17 +46,6 @@ void LogView::appendMessage(const QString &message)
     // were moved on screen).
     const int top = qMax(0, int(blockBoundingGeometry(continued).translated(contentOffset()).top()));
     viewport()->update(0, top, viewport()->width(), viewport()->height() - top);
-}
-
-void LogView::replaceText(const QString &message)
-{
-    setPlainText(message);
-}
-
-void LogView::startLine()
-{
-    if (!document()->lastBlock().text().isEmpty())
-        appendMessage(QStringLiteral("\r\n"));
 }
 
 void LogView::followEnd()

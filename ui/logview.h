@@ -11,14 +11,14 @@ class LogView : public QPlainTextEdit
 public:
     explicit LogView(QWidget *parent = nullptr);
 
-    // Messages carry their own line ends (CR LF), or none when a line is to be continued.
-    void appendMessage(const QString &message);
-    void replaceText(const QString &message);
-    // The next message begins a line of its own, whatever the last one left open.
-    void startLine();
+    // Adds `text`, which holds no line end: continuing the line left open, or else on a line of
+    // its own; the line is then ended (CR LF), unless `leaveOpen`. The log's line ends are added
+    // here and nowhere else.
+    void add(const QString &text, bool continueLine = false, bool leaveOpen = false);
     QString text() const { return toPlainText(); }
 
 private:
+    void insertAtEnd(const QString &message);
     void followEnd();
 
     bool m_appending = false;

@@ -2,6 +2,7 @@
 
 #include "dumpfile/dumpname.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -24,10 +25,10 @@ void checkDumpName(const uint8_t *data, size_t size)
     static constexpr int kSizes[] = {0, 64, 128, 96};
     DumpRequest request;
     request.headerOption = data[0] & 1;
-    request.family = familyOfSize(kSizes[(data[0] >> 1) & 3]);
+    request.loaderSizeKb = kSizes[(data[0] >> 1) & 3];
     const size_t versionLength = qMin<size_t>(data[1] % 9, size - 2);
     request.loaderVersion = QByteArray(reinterpret_cast<const char *>(data + 2), qsizetype(versionLength));
-    request.firstFrame = QByteArray(reinterpret_cast<const char *>(data + 2 + versionLength),
+    request.firstBlock = QByteArray(reinterpret_cast<const char *>(data + 2 + versionLength),
                                     qsizetype(size - 2 - versionLength));
 
     const DumpPlan plan = planDump(request);
@@ -42,8 +43,11 @@ void checkDumpName(const uint8_t *data, size_t size)
     }
     require(request.headerOption, "a header only when asked for");
     require(plan.header.size() == 40 || plan.header.size() == 42, "a header is 40 or 42 bytes");
-    const QByteArray &header = request.family->headerTemplate;
-    require(plan.header.startsWith(header + "BL_") && plan.header.endsWith('x'), "a header is template, BL_, name, x");
+    const auto naming = std::find_if(kDumpNamings.begin(), kDumpNamings.end(),
+                                     [&](const DumpNaming &n) { return n.loaderSizeKb == request.loaderSizeKb; });
+    require(naming != kDumpNamings.end(), "a named dump only for a size with a naming");
+    require(plan.header.startsWith(naming->headerTemplate + "BL_") && plan.header.endsWith('x'),
+            "a header is template, BL_, name, x");
     require(plan.fileName.startsWith(QStringLiteral("BL_")) && plan.fileName.endsWith(QStringLiteral("_conv.bin")),
             "a named dump is BL_ name _conv.bin");
 }

@@ -2,6 +2,7 @@
 
 #include "../enginetranscript.h"
 
+#include "dumpfile/dumpname.h"
 #include "readout/wiretext.h"
 
 #include <cstdio>
@@ -27,8 +28,8 @@ void EngineCheck::run(const SessionInput &input)
 {
     const LoaderFamily *window = familyOfSize(input.window64 ? 64 : 128);
     m_engine.setRequest(qint16(window->startBlock), qint16(window->blockCount));
-    m_progressMax = window->blockCount;
-    apply(m_engine.start(input.headerOption));
+    m_headerOption = input.headerOption;
+    apply(m_engine.start());
 
     for (qsizetype i = 0; i < input.reads.size(); ++i) {
         if (i == input.closeBefore) {
@@ -40,50 +41,40 @@ void EngineCheck::run(const SessionInput &input)
     }
 }
 
-void EngineCheck::apply(const ReadoutActions &actions)
+void EngineCheck::apply(const ReadoutEvents &events)
 {
-    using Kind = ReadoutAction::Kind;
-    for (const ReadoutAction &action : actions) {
+    for (const ReadoutEvent &event : events) {
         require(m_portOpen, "nothing is asked for once the port is closed");
-        switch (action.kind) {
-        case Kind::Send:
-            checkSend(action.bytes);
-            break;
-        case Kind::ProgressMax:
-            m_progressMax = action.value;
-            break;
-        case Kind::ProgressValue:
-            require(action.value >= 0 && action.value <= m_progressMax, "progress stays within its maximum");
-            break;
-        case Kind::OpenDump:
-            require(!m_dumpOpen && m_writes == 0, "the dump is opened once, before any data");
-            require(m_framesRequested == 1, "the dump is opened at the first frame");
-            checkFileName(action.text);
-            m_dumpOpen = true;
-            break;
-        case Kind::WriteDump:
-            require(m_dumpOpen, "data goes to an open dump");
-            require(action.bytes.size() == wire::kBlockDataSize, "a frame gives 1024 data bytes");
-            require(++m_writes <= m_framesRequested, "one write per requested frame at most");
-            break;
-        case Kind::End:
-            if (action.end.reason == EndReason::Complete)
-                require(m_writes == m_engine.BlockCount() && m_sent == m_goodWire,
-                        "only a read-out with every block is complete");
-            if (action.end.reason != EndReason::BlockSumWrong) {
-                m_portOpen = false;
-                m_engine.stop();
-            }
-            break;
-        case Kind::AppendLog:
-        case Kind::ReplaceLog:
-        case Kind::KeyingOn:
-        case Kind::KeyingOff:
-        case Kind::DiscardInput:
-        case Kind::Warning:
-            break;
-        }
+        std::visit(
+            overloaded{
+                [this](const SendBytes &send) { checkSend(send.bytes); },
+                [this](const FirstBlock &block) {
+                    require(!m_dumpNamed && m_writes == 0, "the dump is named once, before any data");
+                    require(m_framesRequested == 1, "the dump is named at the first frame");
+                    // As the session names it.
+                    checkFileName(planDump({m_headerOption, block.loaderSizeKb, block.loaderVersion, block.data}).fileName);
+                    m_dumpNamed = true;
+                },
+                [this](const WriteData &write) {
+                    require(m_dumpNamed, "data goes to a named dump");
+                    require(write.data.size() == wire::kBlockDataSize, "a frame gives 1024 data bytes");
+                    require(++m_writes <= m_framesRequested, "one write per requested frame at most");
+                },
+                [this](const ReadoutEnd &end) {
+                    if (end.reason == EndReason::Complete)
+                        require(m_writes == m_engine.BlockCount() && m_sent == m_goodWire,
+                                "only a read-out with every block is complete");
+                    if (!end.waitsForClose()) {
+                        m_portOpen = false;
+                        m_engine.stop();
+                    }
+                },
+                [](const auto &) {},
+            },
+            event);
     }
+    require(m_engine.blocksChecked() >= 0 && m_engine.blocksChecked() <= m_engine.BlockCount(),
+            "progress stays within its maximum");
 }
 
 void EngineCheck::checkSend(const QByteArray &bytes)

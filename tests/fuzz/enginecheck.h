@@ -1,5 +1,5 @@
 #pragma once
-// Plays a session into the read-out engine and checks, action by action, what must hold
+// Plays a session into the read-out engine and checks, event by event, what must hold
 // whatever the loader sends. A broken rule ends the process with a message, so libFuzzer
 // and the corpus replay both stop at the first one.
 
@@ -14,7 +14,7 @@ public:
     QByteArray sent() const { return m_sent; }
 
 private:
-    void apply(const ReadoutActions &actions);
+    void apply(const ReadoutEvents &events);
     void checkSend(const QByteArray &bytes);
     void checkFileName(const QString &name);
 
@@ -22,8 +22,8 @@ private:
     bool m_portOpen = true;
     QByteArray m_sent;
     QByteArray m_goodWire;  // the wire of a complete session, once start and count are known
-    int m_progressMax = 0;
-    bool m_dumpOpen = false;
+    bool m_headerOption = false;
+    bool m_dumpNamed = false;
     int m_framesRequested = 0;
     int m_writes = 0;
 };

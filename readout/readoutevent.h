@@ -1,0 +1,71 @@
+#pragma once
+// What the read-out engine tells its session: one small type per event, each with its own
+// fields, in the order the session must carry them out. Progress is no event: the session reads
+// it from the engine after each batch.
+
+#include "readout/logentry.h"
+#include "readout/readoutend.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <variant>
+#include <vector>
+
+// Bytes for the loader.
+struct SendBytes
+{
+    QByteArray bytes;
+};
+
+// Send the wake-up byte every 300 ms, until KeyingOff.
+struct KeyingOn
+{
+};
+struct KeyingOff
+{
+};
+
+// Drop whatever the port has received so far.
+struct DiscardInput
+{
+};
+
+// The banner came: the box answers.
+struct BannerRead
+{
+};
+
+// The first block came: what names the dump, before any of its data is written.
+struct FirstBlock
+{
+    QByteArray loaderVersion;  // as the banner gave it
+    int loaderSizeKb = 0;      // 0: the banner named no family
+    QByteArray data;           // the block's data bytes
+};
+
+// A block's data for the dump, written before its sum is checked.
+struct WriteData
+{
+    QByteArray data;
+};
+
+// A line of its own about something that looks wrong; the read-out goes on.
+struct LogWarning
+{
+    QString text;
+};
+
+// A ReadoutEnd is the last event of a read-out: the session reports it and closes what it holds.
+using ReadoutEvent = std::variant<SendBytes, KeyingOn, KeyingOff, DiscardInput, BannerRead, FirstBlock, WriteData, LogEntry,
+                                  LogWarning, ReadoutEnd>;
+using ReadoutEvents = std::vector<ReadoutEvent>;
+
+// std::visit with one lambda per event type.
+template <class... Handlers>
+struct overloaded : Handlers...
+{
+    using Handlers::operator()...;
+};
+template <class... Handlers>
+overloaded(Handlers...) -> overloaded<Handlers...>;
