@@ -18,6 +18,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionFrame>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -51,6 +53,7 @@ private slots:
     void directoryButtonUsesTheFolderDialog();
     void linkOpensTheWebPage();
     void portListCommandLineAndMemory();
+    void portNamesShowWhole();
 };
 
 namespace {
@@ -352,6 +355,21 @@ void TestForm1::portListCommandLineAndMemory()
     QCOMPARE(int(line.action), int(WindowCommandLine::Action::Show));
     w.prefill(line.options);
     QCOMPARE(box->currentText(), QStringLiteral("/dev/pts/7"));
+    {
+        // Return keeps what the box was given or typed into it, and completes nothing.
+        Form1 given;
+        given.prefill(line.options);
+        given.show();
+        QVERIFY(QTest::qWaitForWindowActive(&given));
+        auto *givenBox = child<QComboBox>(given, "cmbCom");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(givenBox, Qt::Key_Return);
+        QCOMPARE(givenBox->currentText(), QStringLiteral("/dev/pts/7"));
+        givenBox->clearEditText();
+        QTest::keyClicks(givenBox, QStringLiteral("COM"));
+        QTest::keyClick(givenBox, Qt::Key_Return);
+        QCOMPARE(givenBox->currentText(), QStringLiteral("COM"));
+    }
     QCOMPARE(child<QLineEdit>(w, "Text2")->text(), QStringLiteral("/tmp/dumps"));
     QVERIFY(!w.isPortOpen());
     for (const QStringList &bad : {QStringList{"tamrix", "--bogus"}, {"tamrix", "extra"}, {"tamrix", "--port"}}) {
@@ -395,6 +413,31 @@ void TestForm1::portListCommandLineAndMemory()
     gone.rememberIn(&store);
     QCOMPARE(child<QLineEdit>(gone, "Text2")->text(),
              QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator());
+}
+
+void TestForm1::portNamesShowWhole()
+{
+    // "COM 1" to "COM 4" and an adapter's name fit the room the style leaves the text beside the
+    // drop-down arrow, and show whole; ctest runs this at the scales 1, 1.5 and 2.
+    Form1 w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto *box = qobject_cast<PortBox *>(child<QComboBox>(w, "cmbCom"));
+    QLineEdit *edit = box->lineEdit();
+    QStyleOptionComboBox combo;
+    combo.initFrom(box);
+    combo.editable = true;
+    QVERIFY(
+        !edit->geometry().intersects(box->style()->subControlRect(QStyle::CC_ComboBox, &combo, QStyle::SC_ComboBoxArrow, box)));
+    QStyleOptionFrame field;
+    field.initFrom(edit);
+    // QLineEdit keeps two pixels on either side and one for the cursor.
+    const int room = edit->style()->subElementRect(QStyle::SE_LineEditContents, &field, edit).width() - 5;
+    for (const QString name : {"COM 1", "COM 2", "COM 3", "COM 4", "ttyUSB0"}) {
+        box->showPort(name);
+        QVERIFY2(edit->fontMetrics().horizontalAdvance(name) <= room, qPrintable(name + " is cut off"));
+        QCOMPARE(box->shownText(), name);
+    }
 }
 
 QTEST_MAIN(TestForm1)
