@@ -203,6 +203,14 @@ void TestForm1::tabWalksTheDesignedOrder()
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("optBL64"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdDir"));
+
+    // Return presses a focused button, as Space does (Enter on the folder dialog's button below).
+    QStringList boxes;
+    w.setMessageBoxHandler([&](const QString &prompt, const QString &) { boxes << prompt; });
+    choosePort(w, QStringLiteral("/dev/tamrix-no-such-port"));
+    child<QPushButton>(w, "Command1")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(boxes.size(), 1);
 }
 
 void TestForm1::logKeepsTheCaretAtTheEnd()
@@ -305,7 +313,7 @@ void TestForm1::directoryButtonUsesTheFolderDialog()
     QVERIFY(QDir(chosen.path()).mkdir("sub"));
     folder->setText(chosen.filePath("sub"));
     answerDialog(false);
-    child<QPushButton>(w, "cmdDir")->click();
+    QTest::keyClick(child<QPushButton>(w, "cmdDir"), Qt::Key_Enter, Qt::KeypadModifier);
     QCOMPARE(openedAt, chosen.filePath("sub"));
     QCOMPARE(folder->text(), programFolder);
 }

@@ -8,6 +8,7 @@
 #include "ui/linklabel.h"
 #include "ui/logview.h"
 #include "ui/portbox.h"
+#include "ui/returnpress.h"
 #include "ui/statuslamp.h"
 #include "ui/twips.h"
 #include "version.h"
@@ -201,6 +202,8 @@ void Form1::connectControls()
     }
     connect(chkBL, &QCheckBox::toggled, this, &Form1::onChkBLClick);
     connect(cmdDir, &QPushButton::clicked, this, &Form1::onCmdDirClick);
+    for (QPushButton *button : {Command1, Command2, cmdDir})
+        pressWithReturn(button);
     connect(Label6, &LinkLabel::clicked, this, &Form1::onLabel6Click);
 }
 
