@@ -88,29 +88,38 @@ void TestWindowReadout::openingAPtyMakesTheWindowBusyAndCloseMakesItIdle()
 void TestWindowReadout::aMissingPortShowsTheNotPresentBox_data()
 {
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("prompt");
+    QTest::addColumn<QString>("title");
     QTest::newRow("typed device") << "/dev/tamrix-no-such-port"
-                                  << "/dev/tamrix-no-such-port";
+                                  << "Serial port /dev/tamrix-no-such-port not present."
+                                  << "Error opening /dev/tamrix-no-such-port";
     if (!QFile::exists(QStringLiteral("/dev/ttyS3")))
         QTest::newRow("com4 without a fourth port") << "com4"
-                                                    << "COM 4";
+                                                    << "Serial port COM 4 (/dev/ttyS3) not present."
+                                                    << "Error opening COM 4";
+    QTest::newRow("a device that is no terminal") << "/dev/null"
+                                                  << "/dev/null is not a serial port."
+                                                  << "Error opening /dev/null";
+    const QString file = QCoreApplication::applicationFilePath();
+    QTest::newRow("a regular file") << file << file + " is not a serial port."
+                                    << "Error opening " + file;
     QTest::newRow("an empty port box") << " "
-                                       << "";
+                                       << "Choose the serial port of the receiver in the list, or type its name."
+                                       << "No serial port";
 }
 
 void TestWindowReadout::aMissingPortShowsTheNotPresentBox()
 {
     QFETCH(QString, typed);
-    QFETCH(QString, label);
+    QFETCH(QString, prompt);
+    QFETCH(QString, title);
     Window w;
     const QString before = logText(w.form);
     choosePort(w.form, typed);
     clickOpen(w.form);
     QCOMPARE(w.boxes.size(), 1);
-    QCOMPARE(w.boxes[0].prompt,
-             label.isEmpty() ? QStringLiteral("Choose the serial port of the receiver in the list, or type its name.")
-                             : "Serial port " + label + " not present.");
-    QCOMPARE(w.boxes[0].title, label.isEmpty() ? QStringLiteral("No serial port") : "Error opening " + label);
+    QCOMPARE(w.boxes[0].prompt, prompt);
+    QCOMPARE(w.boxes[0].title, title);
     QCOMPARE(logText(w.form), before);
     QCOMPARE(controlStates(w.form), kIdle);
     QVERIFY(!w.form.isKeying());
