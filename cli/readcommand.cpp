@@ -10,10 +10,9 @@ ReadCommand::ReadCommand(const ReadOptions &options, ConsoleLog &console, QObjec
     connect(&m_session, &ReadoutSession::warning, this, [this](const QString &line) { m_console.warn(line); });
     connect(&m_session, &ReadoutSession::incompleteDumpLeft, this, [this](const QString &line) { m_console.error(line); });
     connect(&m_session, &ReadoutSession::progressChanged, this, [this](int done, int inAll) { m_console.progress(done, inAll); });
-    connect(&m_session, &ReadoutSession::bannerReceived, &m_bannerWait, &QTimer::stop);
     connect(&m_session, &ReadoutSession::ended, this, &ReadCommand::onEnded);
-    m_bannerWait.setSingleShot(true);
-    connect(&m_bannerWait, &QTimer::timeout, this, &ReadCommand::onWaitExpired);
+    m_answerWait.setSingleShot(true);
+    connect(&m_answerWait, &QTimer::timeout, this, &ReadCommand::onWaitExpired);
 }
 
 bool ReadCommand::start()
@@ -25,7 +24,7 @@ bool ReadCommand::start()
         return false;
     }
     if (m_options.waitSeconds)
-        m_bannerWait.start(std::chrono::seconds(*m_options.waitSeconds));
+        m_answerWait.start(std::chrono::seconds(*m_options.waitSeconds));
     return true;
 }
 
@@ -40,13 +39,17 @@ void ReadCommand::interrupt(int signalNumber)
 
 void ReadCommand::onWaitExpired()
 {
-    m_console.error(QStringLiteral("tamrix-read: no banner from the receiver after %1 s").arg(*m_options.waitSeconds));
+    // Once the download runs, a frame that stops coming ends it by itself.
+    const AwaitedAnswer awaited = m_session.awaitedAnswer();
+    if (awaited.token.isEmpty())
+        return;
+    m_console.error(QStringLiteral("tamrix-read: no %1 after %2 s").arg(missingAnswerText(awaited)).arg(*m_options.waitSeconds));
     m_session.stop();
 }
 
 void ReadCommand::onEnded(const ReadoutEnd &end)
 {
-    m_bannerWait.stop();
+    m_answerWait.stop();
     // Why it failed goes to standard error too; the log has the same words.
     if (end.failed())
         m_console.echoToStderr(endLogText(end));

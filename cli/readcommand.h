@@ -44,7 +44,7 @@ private:
     ReadOptions m_options;
     ConsoleLog &m_console;
     ReadoutSession m_session;
-    QTimer m_bannerWait;
+    QTimer m_answerWait;        // --wait: the download has to begin within it
     int m_interruptStatus = 0;  // the exit status an interrupt asked for, 0 while none came
     int m_exitStatus = kExitFailed;
 };
