@@ -17,8 +17,8 @@ QString answerHint(const AwaitedAnswer &answer, std::chrono::seconds quiet)
         return QStringLiteral("No answer from the receiver yet. Check that the cable is a null-modem cable, "
                               "that the right port is chosen, and that the receiver has power.");
     // The loader has answered before, so cable, port and power are right.
-    return QStringLiteral("No %1 for %2 s: the handshake with the loader has stopped. Start the read-out again, "
-                          "then switch the receiver off and on.")
+    return QStringLiteral("No %1 %2 s after the banner: the handshake with the loader has stopped. Start the read-out "
+                          "again, then switch the receiver off and on.")
         .arg(missingAnswerText(answer))
         .arg(quiet.count());
 }
