@@ -2,6 +2,19 @@
 
 #include <csignal>
 
+namespace {
+
+int exitStatusOf(int signalNumber)
+{
+#ifndef Q_OS_WIN  // Windows has no SIGHUP
+    if (signalNumber == SIGHUP)
+        return kExitHungUp;
+#endif
+    return signalNumber == SIGTERM ? kExitTerminated : kExitInterrupted;
+}
+
+}  // namespace
+
 ReadCommand::ReadCommand(const ReadOptions &options, ConsoleLog &console, QObject *parent)
     : QObject(parent), m_options(options), m_console(console)
 {
@@ -30,7 +43,7 @@ bool ReadCommand::start()
 
 void ReadCommand::interrupt(int signalNumber)
 {
-    m_interruptStatus = signalNumber == SIGTERM ? kExitTerminated : kExitInterrupted;
+    m_interruptStatus = exitStatusOf(signalNumber);
     if (m_session.isPortOpen())
         m_session.stop();  // reports the end
     else

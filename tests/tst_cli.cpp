@@ -259,6 +259,7 @@ void TestCli::anInterruptClosesPortAndDump_data()
     QTest::addColumn<int>("status");
     QTest::newRow("SIGINT") << SIGINT << 130;
     QTest::newRow("SIGTERM") << SIGTERM << 143;
+    QTest::newRow("SIGHUP, as an SSH session drops") << SIGHUP << 129;
 }
 
 void TestCli::anInterruptClosesPortAndDump()
@@ -280,6 +281,7 @@ void TestCli::anInterruptClosesPortAndDump()
     QCOMPARE(part, r.image().left(part.size()));
     QVERIFY(r.err().startsWith("Dump incomplete: "));
     QVERIFY(!QFile::exists(r.folder.filePath("BLdump.bin")));
+    QCOMPARE(QDir(r.folder.path()).entryList({"*.lock"}), QStringList());  // the claim is given up
 }
 
 QTEST_GUILESS_MAIN(TestCli)
