@@ -1,4 +1,5 @@
 #include "cli/interruptwatch.h"
+#include "cli/qtmessages.h"
 #include "ui/appicon.h"
 #include "ui/form1.h"
 #include "version.h"
@@ -34,6 +35,7 @@ int printAnswer(const WindowCommandLine &commandLine)
 
 int main(int argc, char *argv[])
 {
+    keepQtMessagesFromTheUser();
     QCoreApplication::setApplicationName(QStringLiteral("Tamrix"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAMRIX_VERSION));
 #ifndef Q_OS_WIN

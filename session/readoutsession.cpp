@@ -7,6 +7,7 @@
 #include "session/outputfolder.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <utility>
 #include <variant>
@@ -228,7 +229,8 @@ void ReadoutSession::closePort()
     const bool unfinished = m_dumpFile.close();
     show({QStringLiteral("Serial port closed.")});
     if (unfinished)
-        emit incompleteDumpLeft(incompleteDumpText(m_dumpFile.partPath(), tally()));
+        emit incompleteDumpLeft(QFileInfo::exists(m_dumpFile.partPath()) ? incompleteDumpText(m_dumpFile.partPath(), tally())
+                                                                         : vanishedDumpText(m_dumpFile.partPath()));
     emit portClosed();
 }
 
