@@ -41,6 +41,8 @@ public:
     // A read-out still running ends as Stopped.
     void stop();
 
+    // Started, and its end not yet reported.
+    bool isRunning() const { return m_running; }
     bool isPortOpen() const { return MSComm1.isOpen(); }
     bool isDumpFileOpen() const { return m_dumpFile.isOpen(); }
     bool isKeying() const { return Timer1.isActive(); }

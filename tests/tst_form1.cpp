@@ -206,7 +206,10 @@ void TestForm1::tabWalksTheDesignedOrder()
 
     // Return presses a focused button, as Space does (Enter on the folder dialog's button below).
     QStringList boxes;
-    w.setMessageBoxHandler([&](const QString &prompt, const QString &) { boxes << prompt; });
+    w.setMessageBoxHandler([&](const QString &prompt, const QString &) {
+        boxes << prompt;
+        return true;
+    });
     choosePort(w, QStringLiteral("/dev/tamrix-no-such-port"));
     child<QPushButton>(w, "Command1")->setFocus(Qt::TabFocusReason);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
@@ -393,7 +396,7 @@ void TestForm1::portListCommandLineAndMemory()
     QSettings store(dir.filePath("Tamrix.conf"), QSettings::IniFormat);
     Form1 last;
     last.rememberIn(&store);
-    last.setMessageBoxHandler([](const QString &, const QString &) {});
+    last.setMessageBoxHandler([](const QString &, const QString &) { return true; });
     child<QRadioButton>(last, "optBL64")->click();
     child<QCheckBox>(last, "chkBL")->click();
     child<QLineEdit>(last, "Text2")->setText(dir.filePath("dumps/"));

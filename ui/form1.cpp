@@ -29,6 +29,8 @@
 #include <QStyle>
 #include <QStyleFactory>
 
+#include <utility>
+
 namespace {
 
 // Client area of the window in twips.
@@ -242,11 +244,33 @@ void Form1::showMessageBox(const QString &prompt, const QString &title)
     box.exec();
 }
 
+bool Form1::askQuestion(const QString &prompt, const QString &title)
+{
+    if (m_messageBoxHandler)
+        return m_messageBoxHandler(prompt, title);
+    return QMessageBox::question(this, title, prompt, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+void Form1::closeWithoutAsking()
+{
+    m_askBeforeClosing = false;
+    close();
+}
+
 void Form1::closeEvent(QCloseEvent *event)
 {
-    // Closing the window in the middle of a read-out ends it like Close does.
-    if (m_session.isPortOpen())
+    // Closing the window in the middle of a read-out asks first, then ends it as Close does.
+    const bool ask = std::exchange(m_askBeforeClosing, true);
+    if (ask && m_session.isRunning()
+        && !askQuestion(QStringLiteral("A read-out is running. Stop it and close Tamrix?"), windowTitle())) {
+        event->ignore();
+        return;
+    }
+    if (m_session.isPortOpen()) {
+        const qsizetype before = Text1->text().size();
         ClosePort();
+        emit closedDuringReadout(Text1->text().mid(before).split('\n', Qt::SkipEmptyParts));
+    }
     saveSettings();
     QWidget::closeEvent(event);
 }
