@@ -444,8 +444,12 @@ void TestForm1::portNamesShowWhole()
     field.initFrom(edit);
     // QLineEdit keeps two pixels on either side and one for the cursor.
     const int room = edit->style()->subElementRect(QStyle::SE_LineEditContents, &field, edit).width() - 5;
-    for (const QString name : {"COM 1", "COM 2", "COM 3", "COM 4", "ttyUSB0"}) {
-        box->showPort(name);
+    // A device shows without "/dev/".
+    const QList<std::pair<QString, QString>> shown{{"COM 1", "COM 1"},     {"COM 2", "COM 2"},     {"COM 3", "COM 3"},
+                                                   {"COM 4", "COM 4"},     {"ttyUSB0", "ttyUSB0"}, {"/dev/ttyUSB0", "ttyUSB0"},
+                                                   {"/dev/pts/3", "pts/3"}};
+    for (const auto &[given, name] : shown) {
+        box->showPort(given);
         QVERIFY2(edit->fontMetrics().horizontalAdvance(name) <= room, qPrintable(name + " is cut off"));
         QCOMPARE(box->shownText(), name);
     }

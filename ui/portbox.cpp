@@ -12,8 +12,9 @@ namespace {
 constexpr int kShortNameRole = Qt::UserRole + 1;
 
 // The box's text field. While the user is not editing it, it shows the whole text where it
-// fits, and otherwise the last part of a device ("ttyUSB0" of "/dev/ttyUSB0"), as a port chosen
-// from the list does, instead of a cut-off start. The text itself stays whole.
+// fits; a longer device shows without the folder the serial layer assumes ("ttyUSB0" of
+// "/dev/ttyUSB0", "pts/3"), or else its last part, as a port chosen from the list does, instead
+// of a cut-off start. The text itself stays whole.
 class PortEdit : public QLineEdit
 {
 public:
@@ -21,10 +22,13 @@ public:
 
     QString shownText() const
     {
-        if (fits(text()))
-            return text();
-        const QString lastPart = text().section(QRegularExpression(QStringLiteral("[/\\\\]")), -1);
-        return fontMetrics().elidedText(lastPart.isEmpty() ? text() : lastPart, Qt::ElideLeft, textRoom().width());
+        QString shown = text();
+        if (!fits(shown) && shown.startsWith(QStringLiteral("/dev/")))
+            shown.remove(0, 5);
+        if (fits(shown))
+            return shown;
+        const QString lastPart = shown.section(QRegularExpression(QStringLiteral("[/\\\\]")), -1);
+        return fontMetrics().elidedText(lastPart.isEmpty() ? shown : lastPart, Qt::ElideLeft, textRoom().width());
     }
 
 protected:
