@@ -89,7 +89,7 @@ private:
     SerialLine MSComm1;     // the serial line to the receiver
     QTimer Timer1;          // wake-up keying: one byte every 300 ms until the loader answers
     QTimer m_stallTimer;    // a frame or the total byte that stops coming
-    QTimer m_silenceTimer;  // no banner, or no next answer after it: a hint, once per wait
+    QTimer m_silenceTimer;  // no banner yet, or no download yet after it: a hint, once each
     QElapsedTimer m_lastProgress;
     ReadoutEngine m_engine;
     DumpWriter m_dumpFile;
