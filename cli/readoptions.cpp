@@ -39,8 +39,12 @@ ReadCommandLine parseReadCommandLine(const QStringList &arguments, const QString
                        "as Tamrix does, without a window. Start it, then switch the receiver on."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the program's version."));
-    const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("Serial port: a device such as /dev/ttyUSB0 or COM7; a bare number n is COM n."),
+#ifdef Q_OS_WIN
+    const QString portExample = QStringLiteral("a port such as COM7 or COM12");
+#else
+    const QString portExample = QStringLiteral("a device such as /dev/ttyUSB0 or COM7");
+#endif
+    const QCommandLineOption port(QStringLiteral("port"), "Serial port: " + portExample + "; a bare number n is COM n.",
                                   QStringLiteral("DEVICE"));
     const QString defaultSize = QString::number(defaultLoaderSize());
     const QCommandLineOption size(QStringLiteral("size"),
