@@ -1,4 +1,6 @@
 #include "cli/interruptwatch.h"
+#include "cli/qtmessages.h"
+#include "cli/terminal.h"
 #include "ui/appicon.h"
 #include "ui/form1.h"
 #include "version.h"
@@ -34,6 +36,7 @@ int printAnswer(const WindowCommandLine &commandLine)
 
 int main(int argc, char *argv[])
 {
+    keepQtMessagesFromTheUser();
     QCoreApplication::setApplicationName(QStringLiteral("Tamrix"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAMRIX_VERSION));
 #ifndef Q_OS_WIN
@@ -61,8 +64,14 @@ int main(int argc, char *argv[])
     window.rememberIn(&store);
     window.prefill(commandLine.options);  // what the command line gives wins
     window.show();
+    // The terminal the window was started from, if any, learns what a read-out cut short left.
+    if (isTerminal(stderr))
+        QObject::connect(&window, &Form1::closedDuringReadout, [](const QStringList &lastLines) {
+            for (const QString &line : lastLines)
+                writeText(stderr, line + '\n');
+        });
     // Ctrl-C in the terminal closes the window, and with it port and dump file, as Close does.
     InterruptWatch interrupts;
-    QObject::connect(&interrupts, &InterruptWatch::interrupted, &window, &QWidget::close);
+    QObject::connect(&interrupts, &InterruptWatch::interrupted, &window, &Form1::closeWithoutAsking);
     return app.exec();
 }

@@ -3,6 +3,8 @@
 // them, errors on standard error, and, when standard error is a terminal, a one-line progress bar
 // there that the other lines pass around.
 
+#include "cli/terminal.h"
+
 #include <QElapsedTimer>
 #include <QString>
 
@@ -49,9 +51,3 @@ QString progressText(int blocksDone, int blocksInAll, double bytesPerSecond);
 
 // Text from the loader may hold control characters; on a terminal they would act, not show.
 QString printable(const QString &line);
-
-bool isTerminal(std::FILE *stream);
-
-// Writes `text` as the stream's reader reads it: in the system's encoding, and on a Windows
-// console as the console's own text.
-void writeText(std::FILE *stream, const QString &text);

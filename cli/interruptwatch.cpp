@@ -62,6 +62,7 @@ InterruptWatch::~InterruptWatch()
 
 namespace {
 
+constexpr int kWatched[] = {SIGTERM, SIGINT, SIGHUP};
 int g_pipe[2] = {-1, -1};
 
 // A signal handler may only do async-signal-safe things: it writes the signal's number as one
@@ -89,8 +90,8 @@ InterruptWatch::InterruptWatch(QObject *parent) : QObject(parent)
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
+    for (int signalNumber : kWatched)
+        sigaction(signalNumber, &action, nullptr);
 
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, [this] {
@@ -110,8 +111,8 @@ InterruptWatch::~InterruptWatch()
 {
     if (!m_notifier)
         return;
-    signal(SIGTERM, SIG_DFL);
-    signal(SIGINT, SIG_DFL);
+    for (int signalNumber : kWatched)
+        signal(signalNumber, SIG_DFL);
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);
     g_pipe[0] = g_pipe[1] = -1;

@@ -1,5 +1,5 @@
 #pragma once
-// Ctrl-C, SIGINT and SIGTERM as a Qt signal, so a program can close its port and dump file
+// Ctrl-C, SIGINT, SIGTERM and SIGHUP as a Qt signal, so a program can close its port and dump file
 // and leave its event loop cleanly instead of dying in the middle of a write. The signal says
 // which request it was, so a program can end with the status a shell expects of it.
 
@@ -17,7 +17,8 @@ public:
 
 signals:
     // SIGINT for Ctrl-C (on Windows also Ctrl-Break), SIGTERM for a request to end (on Windows
-    // the console window being closed). The numbers are <csignal>'s on every platform.
+    // the console window being closed), SIGHUP for a terminal that went away, as an SSH session
+    // that drops (not on Windows). The numbers are <csignal>'s on every platform.
     void interrupted(int signalNumber);
 
 private:

@@ -2,6 +2,7 @@
 
 #include "cli/consolelog.h"
 #include "cli/interruptwatch.h"
+#include "cli/qtmessages.h"
 #include "cli/readcommand.h"
 #include "serial/portlist.h"
 #include "version.h"
@@ -14,6 +15,7 @@
 
 int main(int argc, char *argv[])
 {
+    keepQtMessagesFromTheUser();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tamrix-read"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAMRIX_VERSION));

@@ -2,6 +2,19 @@
 
 #include <csignal>
 
+namespace {
+
+int exitStatusOf(int signalNumber)
+{
+#ifndef Q_OS_WIN  // Windows has no SIGHUP
+    if (signalNumber == SIGHUP)
+        return kExitHungUp;
+#endif
+    return signalNumber == SIGTERM ? kExitTerminated : kExitInterrupted;
+}
+
+}  // namespace
+
 ReadCommand::ReadCommand(const ReadOptions &options, ConsoleLog &console, QObject *parent)
     : QObject(parent), m_options(options), m_console(console)
 {
@@ -10,10 +23,9 @@ ReadCommand::ReadCommand(const ReadOptions &options, ConsoleLog &console, QObjec
     connect(&m_session, &ReadoutSession::warning, this, [this](const QString &line) { m_console.warn(line); });
     connect(&m_session, &ReadoutSession::incompleteDumpLeft, this, [this](const QString &line) { m_console.error(line); });
     connect(&m_session, &ReadoutSession::progressChanged, this, [this](int done, int inAll) { m_console.progress(done, inAll); });
-    connect(&m_session, &ReadoutSession::bannerReceived, &m_bannerWait, &QTimer::stop);
     connect(&m_session, &ReadoutSession::ended, this, &ReadCommand::onEnded);
-    m_bannerWait.setSingleShot(true);
-    connect(&m_bannerWait, &QTimer::timeout, this, &ReadCommand::onWaitExpired);
+    m_answerWait.setSingleShot(true);
+    connect(&m_answerWait, &QTimer::timeout, this, &ReadCommand::onWaitExpired);
 }
 
 bool ReadCommand::start()
@@ -25,13 +37,13 @@ bool ReadCommand::start()
         return false;
     }
     if (m_options.waitSeconds)
-        m_bannerWait.start(std::chrono::seconds(*m_options.waitSeconds));
+        m_answerWait.start(std::chrono::seconds(*m_options.waitSeconds));
     return true;
 }
 
 void ReadCommand::interrupt(int signalNumber)
 {
-    m_interruptStatus = signalNumber == SIGTERM ? kExitTerminated : kExitInterrupted;
+    m_interruptStatus = exitStatusOf(signalNumber);
     if (m_session.isPortOpen())
         m_session.stop();  // reports the end
     else
@@ -40,13 +52,17 @@ void ReadCommand::interrupt(int signalNumber)
 
 void ReadCommand::onWaitExpired()
 {
-    m_console.error(QStringLiteral("tamrix-read: no banner from the receiver after %1 s").arg(*m_options.waitSeconds));
+    // Once the download runs, a frame that stops coming ends it by itself.
+    const AwaitedAnswer awaited = m_session.awaitedAnswer();
+    if (awaited.token.isEmpty())
+        return;
+    m_console.error(QStringLiteral("tamrix-read: no %1 after %2 s").arg(missingAnswerText(awaited)).arg(*m_options.waitSeconds));
     m_session.stop();
 }
 
 void ReadCommand::onEnded(const ReadoutEnd &end)
 {
-    m_bannerWait.stop();
+    m_answerWait.stop();
     // Why it failed goes to standard error too; the log has the same words.
     if (end.failed())
         m_console.echoToStderr(endLogText(end));

@@ -14,6 +14,7 @@ enum ExitStatus {
     kExitFailed = 1,    // the read-out failed after the port opened
     kExitUsage = 2,
     kExitPortNotOpened = 3,
+    kExitHungUp = 129,       // SIGHUP: the terminal went away (not on Windows)
     kExitInterrupted = 130,  // Ctrl-C (SIGINT): 128 + its number, as shells report it
     kExitTerminated = 143,   // SIGTERM, or on Windows the console closed
 };
@@ -28,8 +29,8 @@ public:
     // Checks the folder, opens the port and starts keying. False, with the reason on standard
     // error, when the read-out cannot start; exitStatus() then says why.
     bool start();
-    // Ctrl-C (SIGINT) or SIGTERM: close port and dump file, what was written stays. The run
-    // then ends with kExitInterrupted or kExitTerminated.
+    // Ctrl-C (SIGINT), SIGTERM or SIGHUP: close port and dump file, what was written stays. The
+    // run then ends with the signal's exit status.
     void interrupt(int signalNumber);
     int exitStatus() const { return m_exitStatus; }
 
@@ -44,7 +45,7 @@ private:
     ReadOptions m_options;
     ConsoleLog &m_console;
     ReadoutSession m_session;
-    QTimer m_bannerWait;
+    QTimer m_answerWait;        // --wait: the download has to begin within it
     int m_interruptStatus = 0;  // the exit status an interrupt asked for, 0 while none came
     int m_exitStatus = kExitFailed;
 };

@@ -57,7 +57,8 @@ ReadCommandLine parseReadCommandLine(const QStringList &arguments, const QString
                                     QStringLiteral("Folder for the dump (default: the current folder)."), QStringLiteral("DIR"));
     const QCommandLineOption wait(
         QStringLiteral("wait"),
-        QStringLiteral("Give up when no banner has come after SECONDS (default: wait until interrupted)."),
+        QStringLiteral("Give up when the banner and the handshake have not come after SECONDS (default: wait until "
+                       "interrupted)."),
         QStringLiteral("SECONDS"));
     const QCommandLineOption listPorts(QStringLiteral("list-ports"),
                                        QStringLiteral("Print the serial ports the window's list offers, one a line, and exit."));

@@ -10,7 +10,7 @@
 struct ReadOptions
 {
     ReadoutRequest request;          // what the window's user gives, from the options
-    std::optional<int> waitSeconds;  // give up when no banner came within this long
+    std::optional<int> waitSeconds;  // give up when the download has not begun within this long
 };
 
 struct ReadCommandLine

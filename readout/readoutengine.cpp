@@ -18,6 +18,7 @@ ReadoutEvents ReadoutEngine::start()
     m_rxBytes.clear();
     m_banner.reset();
     m_state = State::Banner;
+    m_awaited = {wire::kBanner, {}};
 
     return {KeyingOn{}, LogEntry{QStringLiteral("sending request... Turn now your receiver on.")}, DiscardInput{}};
 }
@@ -79,9 +80,10 @@ void ReadoutEngine::identify(ReadoutEvents &out)
     awaitText(State::FlashEnd, {wire::kFlashEnd});
 }
 
-void ReadoutEngine::awaitText(State state, QList<QByteArray> tokens)
+void ReadoutEngine::awaitText(State state, QList<QByteArray> tokens, const QByteArray &answersTo)
 {
     m_state = state;
+    m_awaited = {tokens.constFirst(), answersTo};
     m_rxText.reset(std::move(tokens));
 }
 
@@ -92,27 +94,28 @@ void ReadoutEngine::advanceHandshake(ReadoutEvents &out)
         out.push_back(KeyingOff{});
         out.push_back(LogEntry{QStringLiteral("got answer...")});
         out.push_back(SendBytes{wire::kKData});
-        awaitText(State::UpperAck, {wire::kUpperAck});
+        awaitText(State::UpperAck, {wire::kUpperAck}, wire::kKData);
         break;
     case State::UpperAck:
-        awaitText(State::LineEnd, {wire::kLineEnd});
+        // The rest of ACK's line, which still answers KDATA.
+        awaitText(State::LineEnd, {wire::kLineEnd}, wire::kKData);
         break;
     case State::LineEnd:
         out.push_back(SendBytes{wire::kAckReply});
-        awaitText(State::StartBlockRequest, {wire::kStartBlockRequest, wire::kStartBlockRequestAlt});
+        awaitText(State::StartBlockRequest, {wire::kStartBlockRequest, wire::kStartBlockRequestAlt}, wire::kAckReply);
         break;
     case State::StartBlockRequest: {
         const QByteArray start = wire::fourDigits(m_startBlock);
         out.push_back(LogEntry{"DATA Request Startblock: " + QString::fromLatin1(start)});
         out.push_back(SendBytes{start});
-        awaitText(State::BlockCountRequest, {wire::kBlockCountRequest, wire::kBlockCountRequestAlt});
+        awaitText(State::BlockCountRequest, {wire::kBlockCountRequest, wire::kBlockCountRequestAlt}, start);
         break;
     }
     case State::BlockCountRequest: {
         const QByteArray count = wire::fourDigits(m_blockCount);
         out.push_back(LogEntry{"DATA Request Number of Blocks: " + QString::fromLatin1(count)});
         out.push_back(SendBytes{count});
-        awaitText(State::LowerAck, {wire::kLowerAck});
+        awaitText(State::LowerAck, {wire::kLowerAck}, count);
         break;
     }
     case State::LowerAck:

@@ -14,6 +14,13 @@
 
 #include <chrono>
 
+// What a read-out waits for before the download, in the protocol's own terms.
+struct AwaitedAnswer
+{
+    QByteArray token;      // what the loader is to send: "MICOM", "ACK\r\n", ...; empty: nothing
+    QByteArray answersTo;  // the message of ours it answers: "KDATA", "ack", "1920"; empty: none
+};
+
 class ReadoutEngine
 {
 public:
@@ -29,6 +36,9 @@ public:
     void stop() { m_state = State::Idle; }
 
     bool awaitsBinary() const { return m_state == State::Frame || m_state == State::Total; }
+    // The banner, or the loader's next answer in the handshake; nothing once the download runs
+    // or the read-out has ended.
+    AwaitedAnswer awaitedAnswer() const { return m_state == State::Idle || awaitsBinary() ? AwaitedAnswer{} : m_awaited; }
     // Bytes still to come before the engine has anything to do: the rest of a frame or the
     // total; 1 while it reads text, which it looks at as it comes.
     int bytesAwaited() const { return awaitsBinary() ? expectedBytes() - int(m_rxBytes.size()) : 1; }
@@ -54,7 +64,7 @@ private:
 
     void identify(ReadoutEvents &out);
     void advanceHandshake(ReadoutEvents &out);
-    void awaitText(State state, QList<QByteArray> tokens);
+    void awaitText(State state, QList<QByteArray> tokens, const QByteArray &answersTo = {});
     void requestNext(ReadoutEvents &out);
     void takeFrame(ReadoutEvents &out);
     void takeTotal(ReadoutEvents &out);
@@ -72,7 +82,8 @@ private:
     const LoaderFamily *m_family = nullptr;  // none: not recognised
 
     BannerScanner m_banner;
-    TokenWait m_rxText;    // the text of the current handshake wait
+    TokenWait m_rxText;  // the text of the current handshake wait
+    AwaitedAnswer m_awaited;
     QByteArray m_rxBytes;  // the frame, or the total byte, received so far
     int m_blockIndex = 0;  // blocks that passed their check
     qint32 m_blockSum = 0;

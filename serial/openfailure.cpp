@@ -2,12 +2,6 @@
 
 #include <QFileInfo>
 
-QString deviceFile(const QString &device)
-{
-    // The serial layer takes "ttyUSB0" for "/dev/ttyUSB0".
-    return device.startsWith('/') ? device : "/dev/" + device;
-}
-
 OpenOutcome classifyOpenError(QSerialPort::SerialPortError error, bool accessible)
 {
     switch (error) {
@@ -59,7 +53,9 @@ OpenFailureReport describeOpenFailure(OpenOutcome outcome, const PortChoice &por
     const QString title = "Error opening " + portLabel;
     switch (outcome) {
     case OpenOutcome::NotPresent:
-        return {{}, "Serial port " + portLabel + " not present.", title};
+        return {{}, "Serial port " + labelWithDevice(port) + " not present.", title};
+    case OpenOutcome::NotSerialPort:
+        return {{}, portLabel + " is not a serial port.", title};
     case OpenOutcome::Busy:
         return {{}, portLabel + " blocked by another application.", title};
     case OpenOutcome::PermissionDenied:

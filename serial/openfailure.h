@@ -9,14 +9,12 @@
 enum class OpenOutcome {
     Opened,
     NotPresent,        // no such device
+    NotSerialPort,     // a file, a folder or a device that is no terminal, such as /dev/null
     Busy,              // another program holds it
     PermissionDenied,  // this user may not read and write the device
     ClosedAfterOpen,   // the open reported success but the port reads closed
     Failed,            // any other reason
 };
-
-// The file behind a device name (Unix).
-QString deviceFile(const QString &device);
 
 // `accessible`: whether this user may read and write the device at all, which tells a port
 // held by another program from a missing permission (both come back as a permission error).

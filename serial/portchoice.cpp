@@ -15,3 +15,19 @@ PortChoice portForTypedName(const QString &text)
     const QString name = text.trimmed();
     return {name, name};
 }
+
+QString deviceFile(const QString &device)
+{
+    // The serial layer takes "ttyUSB0" for "/dev/ttyUSB0".
+    return device.startsWith('/') ? device : "/dev/" + device;
+}
+
+QString labelWithDevice(const PortChoice &port)
+{
+#ifdef Q_OS_WIN
+    return port.label;
+#else
+    const QString file = deviceFile(port.device);
+    return file == port.label ? port.label : port.label + " (" + file + ')';
+#endif
+}

@@ -14,3 +14,10 @@ PortChoice portForNumber(int number);
 
 // A device typed into the port box that matches no entry, opened as it stands.
 PortChoice portForTypedName(const QString &text);
+
+// The file behind a device name (Unix).
+QString deviceFile(const QString &device);
+
+// The port as messages name it, with the device it stands for where that is another name:
+// "COM 7 (/dev/ttyS6)". On Windows a COM port is its own device: "COM 7".
+QString labelWithDevice(const PortChoice &port);

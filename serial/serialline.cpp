@@ -5,7 +5,10 @@
 #include <algorithm>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <termios.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -18,6 +21,35 @@ bool mayAccess(const QString &device)
 #else
     const QFileInfo info(deviceFile(device));
     return info.isReadable() && info.isWritable();
+#endif
+}
+
+// Whether `device`, which did not open, is there but is no serial port: a regular file, a folder,
+// a device that is no terminal (/dev/null). A name without a folder that is no device but a file
+// here ("dump.bin") counts as that file. Windows names serial ports only by their COM names.
+bool isNoSerialPort(const QString &device)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(device);
+    return false;
+#else
+    QString file = deviceFile(device);
+    if (!QFileInfo::exists(file) && QFileInfo(device).isFile())
+        file = device;
+    const QByteArray path = QFile::encodeName(file);
+    struct stat status = {};
+    if (::stat(path.constData(), &status) != 0)
+        return false;
+    if (!S_ISCHR(status.st_mode))
+        return true;
+    // A device that cannot be opened now (busy, forbidden, no hardware) tells nothing: the error
+    // of the open says what is wrong with it.
+    const int fd = ::open(path.constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool terminal = ::isatty(fd);
+    ::close(fd);
+    return !terminal;
 #endif
 }
 
@@ -47,6 +79,8 @@ OpenOutcome SerialLine::open(const QString &device)
     if (!m_port.open(QIODevice::ReadWrite)) {
         const QSerialPort::SerialPortError error = m_port.error();
         m_port.clearError();
+        if (isNoSerialPort(device))
+            return OpenOutcome::NotSerialPort;
         return classifyOpenError(error == QSerialPort::NoError ? QSerialPort::UnknownError : error, mayAccess(device));
     }
     return m_port.isOpen() ? OpenOutcome::Opened : OpenOutcome::ClosedAfterOpen;

@@ -60,3 +60,9 @@ QString incompleteDumpText(const QString &partPath, const BlockTally &tally)
     }
     return "Dump incomplete: " + shownPath(partPath) + " holds " + holds;
 }
+
+QString vanishedDumpText(const QString &partPath)
+{
+    return "Dump incomplete: " + shownPath(partPath)
+        + " was removed during the read-out (or its folder was); nothing of it is left";
+}

@@ -25,3 +25,5 @@ struct BlockTally
 };
 
 QString incompleteDumpText(const QString &partPath, const BlockTally &tally);
+// An unfinished dump that is gone from the disk, removed by itself or with its folder.
+QString vanishedDumpText(const QString &partPath);

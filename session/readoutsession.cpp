@@ -7,6 +7,7 @@
 #include "session/outputfolder.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <utility>
 #include <variant>
@@ -17,8 +18,8 @@ ReadoutSession::ReadoutSession(QObject *parent) : QObject(parent)
     m_silenceTimer.setSingleShot(true);
     m_silenceTimer.setInterval(kSilenceHint);
     connect(&m_silenceTimer, &QTimer::timeout, this, [this] {
-        emit warning(QStringLiteral("No answer from the receiver yet. Check that the cable is a null-modem cable, "
-                                    "that the right port is chosen, and that the receiver has power."));
+        if (const AwaitedAnswer awaited = m_engine.awaitedAnswer(); !awaited.token.isEmpty())
+            showWarning(answerHint(awaited, kSilenceHint));
     });
     m_stallTimer.setSingleShot(true);
     MSComm1.applyLineSettings();
@@ -65,6 +66,8 @@ StartOutcome ReadoutSession::start(const ReadoutRequest &request)
     m_running = true;
     m_lastEnd = {};
     m_totalMatched = false;
+    m_lineOpen = false;
+    m_heldWarnings.clear();
     m_engine.setRequest(qint16(family->startBlock), qint16(family->blockCount));
     emit portOpened();
     m_silenceTimer.start();
@@ -94,10 +97,8 @@ void ReadoutSession::carryOut(const ReadoutEvents &events)
                        [this](const KeyingOn &) { Timer1.start(); },
                        [this](const KeyingOff &) { Timer1.stop(); },
                        [this](const DiscardInput &) { MSComm1.discardInput(); },
-                       [this](const BannerRead &) {
-                           m_silenceTimer.stop();
-                           emit bannerReceived();
-                       },
+                       // The handshake gets a hint of its own if it stops.
+                       [this](const BannerRead &) { m_silenceTimer.start(); },
                        [this](const FirstBlock &e) { openDump(e); },
                        [this](const WriteData &e) { writeDump(e.data); },
                        [this](const LogEntry &e) { m_pending.push_back(e); },
@@ -107,6 +108,8 @@ void ReadoutSession::carryOut(const ReadoutEvents &events)
                    event);
     }
     showPending();
+    if (m_engine.awaitedAnswer().token.isEmpty())
+        m_silenceTimer.stop();
     // Only a batch that did something can have moved the engine's count; once a read-out has
     // ended its count stays as it was.
     if (m_running && !events.empty())
@@ -123,10 +126,36 @@ void ReadoutSession::showPending()
         if (!MSComm1.isOpen())
             break;
         if (const auto *entry = std::get_if<LogEntry>(&event))
-            emit logged(*entry);
+            show(*entry);
         else if (const auto *warning = std::get_if<LogWarning>(&event))
-            emit this->warning(warning->text);
+            showWarning(warning->text);
     }
+}
+
+void ReadoutSession::show(const LogEntry &entry)
+{
+    // A line of its own ends the open one: what waited for that comes first.
+    if (!entry.continuesLine) {
+        m_lineOpen = false;
+        releaseWarnings();
+    }
+    emit logged(entry);
+    m_lineOpen = entry.leavesLineOpen;
+    releaseWarnings();
+}
+
+void ReadoutSession::showWarning(const QString &text)
+{
+    m_heldWarnings << text;
+    releaseWarnings();
+}
+
+void ReadoutSession::releaseWarnings()
+{
+    if (m_lineOpen)
+        return;
+    for (const QString &text : std::exchange(m_heldWarnings, {}))
+        emit warning(text);
 }
 
 void ReadoutSession::openDump(const FirstBlock &block)
@@ -163,11 +192,11 @@ void ReadoutSession::end(ReadoutEnd end)
         m_totalMatched = true;
         // Only now, with every sum checked, does the dump take its name.
         if (m_dumpFile.commit()) {
-            emit logged({savedText(m_dumpFile)});
+            show({savedText(m_dumpFile)});
             if (const QString earlier = earlierDumpText(m_dumpFile); !earlier.isEmpty())
-                emit logged({earlier});
+                show({earlier});
             if (const QString warning = uniformDataWarning(m_dumpFile); !warning.isEmpty())
-                emit this->warning(warning);
+                showWarning(warning);
         } else {
             end = dumpFileError();
             reportEnd(end);
@@ -184,7 +213,7 @@ void ReadoutSession::end(ReadoutEnd end)
 void ReadoutSession::reportEnd(const ReadoutEnd &end)
 {
     if (const LogEntry entry = endLogEntry(end); !entry.text.isEmpty())
-        emit logged(entry);
+        show(entry);
 }
 
 void ReadoutSession::closePort()
@@ -198,9 +227,10 @@ void ReadoutSession::closePort()
         return;
     MSComm1.close();
     const bool unfinished = m_dumpFile.close();
-    emit logged({QStringLiteral("Serial port closed.")});
+    show({QStringLiteral("Serial port closed.")});
     if (unfinished)
-        emit incompleteDumpLeft(incompleteDumpText(m_dumpFile.partPath(), tally()));
+        emit incompleteDumpLeft(QFileInfo::exists(m_dumpFile.partPath()) ? incompleteDumpText(m_dumpFile.partPath(), tally())
+                                                                         : vanishedDumpText(m_dumpFile.partPath()));
     emit portClosed();
 }
 

@@ -8,6 +8,7 @@
 #include "readout/wiretext.h"
 #include "serial/portchoice.h"
 #include "serial/serialline.h"
+#include "session/awaitedanswer.h"
 #include "session/dumpreport.h"
 #include "session/readoutrequest.h"
 
@@ -26,7 +27,8 @@ public:
     static constexpr std::chrono::seconds kStallCheck{1};
     // A frame or the total byte that stops coming ends the read-out after this long.
     static constexpr std::chrono::seconds kStallLimit{10};
-    // A box that has not answered this long after Open gets a hint at the usual causes.
+    // A box that has not answered this long after Open, or after the banner, gets a hint at the
+    // usual causes.
     static constexpr std::chrono::seconds kSilenceHint{15};
 
     explicit ReadoutSession(QObject *parent = nullptr);
@@ -39,9 +41,13 @@ public:
     // A read-out still running ends as Stopped.
     void stop();
 
+    // Started, and its end not yet reported.
+    bool isRunning() const { return m_running; }
     bool isPortOpen() const { return MSComm1.isOpen(); }
     bool isDumpFileOpen() const { return m_dumpFile.isOpen(); }
     bool isKeying() const { return Timer1.isActive(); }
+    // What the read-out waits for before the download; nothing once the download runs.
+    AwaitedAnswer awaitedAnswer() const { return m_engine.awaitedAnswer(); }
     QString outputFileName() const { return m_outputFileName; }
     // The data bytes of one block, for a front end that shows a rate.
     static constexpr int kBlockBytes = wire::kBlockDataSize;
@@ -54,7 +60,6 @@ signals:
     void progressChanged(int blocksDone, int blocksInAll);
     void portOpened();
     void portClosed();
-    void bannerReceived();
     // After a read-out that did not finish its dump, where the dump was left.
     void incompleteDumpLeft(const QString &text);
     // Once per read-out, when its end is decided and its words are in the log. Port and dump
@@ -65,6 +70,10 @@ private:
     void carryOut(const ReadoutEvents &events);
     // What carryOut() leaves until the loader's bytes are out: log entries and warnings.
     void showPending();
+    void show(const LogEntry &entry);
+    // A warning waits while a block's line is open, so that the line stays whole.
+    void showWarning(const QString &text);
+    void releaseWarnings();
     BlockTally tally() const;
     void openDump(const FirstBlock &block);
     void writeDump(const QByteArray &data);
@@ -80,7 +89,7 @@ private:
     SerialLine MSComm1;     // the serial line to the receiver
     QTimer Timer1;          // wake-up keying: one byte every 300 ms until the loader answers
     QTimer m_stallTimer;    // a frame or the total byte that stops coming
-    QTimer m_silenceTimer;  // no banner yet: a hint at the usual causes, once
+    QTimer m_silenceTimer;  // no banner yet, or no download yet after it: a hint, once each
     QElapsedTimer m_lastProgress;
     ReadoutEngine m_engine;
     DumpWriter m_dumpFile;
@@ -88,6 +97,8 @@ private:
     QString m_folder;             // where the dump goes
     bool m_headerOption = false;  // a named dump with the KUP header, if the rules can name it
     ReadoutEvents m_pending;      // log entries and warnings of the batch being carried out
+    bool m_lineOpen = false;      // the last log entry left its line open
+    QStringList m_heldWarnings;   // warnings that came while it was open
     ReadoutEnd m_lastEnd;         // how the last read-out ended, for what its unfinished dump holds
     bool m_totalMatched = false;
     QString m_outputFileName;  // the last named dump, kept between read-outs

@@ -120,13 +120,21 @@ void TestCli::completeReadoutsInEveryLayout_data()
     QTest::addColumn<QStringList>("cliArgs");
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QByteArray>("fileHeader");
+    QTest::addColumn<QString>("warnings");  // on standard error; the last one comes with the first block
     const QByteArray t128 = "KAON0008B9FFFFFFFFFFFF0000000000t";
     // The banner comes within --wait; the read-out after it takes longer.
     QTest::newRow("plain 64 kB, paced") << QStringList{"--version", "2.0.4 ", "--paced"}
                                         << QStringList{"--port", "PTY", "--size", "64", "--output", "out", "--wait", "3"}
-                                        << "out/BLdump.bin" << QByteArray();
+                                        << "out/BLdump.bin" << QByteArray() << "";
     QTest::newRow("named") << QStringList{"--bl-name", "61234"} << QStringList{"--port", "PTY", "--header"} << "BL_61234_conv.bin"
-                           << t128 + "BL_61234x";
+                           << t128 + "BL_61234x"
+                           << "";
+    // The warning waits until the first block's line is finished.
+    QTest::newRow("the loader gives no name for the header")
+        << QStringList{"--version", "4.1.0.0", "--size", "128"} << QStringList{"--port", "PTY", "--header"} << "BLdump.bin"
+        << QByteArray()
+        << "Warning: the loader was not recognised, so the size comes from the size option: blocks 1920 to 2047.\n"
+           "No name for the KUP header from this loader, saving BLdump.bin without header.\n";
 }
 
 void TestCli::completeReadoutsInEveryLayout()
@@ -135,6 +143,7 @@ void TestCli::completeReadoutsInEveryLayout()
     QFETCH(QStringList, cliArgs);
     QFETCH(QString, fileName);
     QFETCH(QByteArray, fileHeader);
+    QFETCH(QString, warnings);
     CliRun r;
     QVERIFY(QDir(r.folder.path()).mkdir("out"));
     QVERIFY(r.start(receiverArgs, cliArgs));
@@ -142,12 +151,15 @@ void TestCli::completeReadoutsInEveryLayout()
     QCOMPARE(r.process.exitCode(), 0);
     const QByteArray dump = readFile(r.folder.filePath(fileName));
     QCOMPARE(dump, fileHeader + r.image());
-    QCOMPARE(r.err(), QString());  // not a terminal: no progress bar, nothing else
+    QCOMPARE(r.err(), warnings);  // not a terminal: no progress bar, nothing else
     const int blocks = r.image().size() / 1024;
     QString log = blockLog(2048 - blocks, blocks) + "Transfer succesfull!\r\n" + savedLine(r.folder.filePath(fileName), dump)
         + "Serial port closed.\r\n";
+    log.replace("\r\n", "\n");
+    if (!warnings.isEmpty())
+        log.insert(log.indexOf('\n') + 1, warnings.section('\n', -2));
     QVERIFY2(r.out().startsWith("sending request... Turn now your receiver on.\nBL version: "), qPrintable(r.out()));
-    QVERIFY(r.out().endsWith(log.replace("\r\n", "\n")));
+    QVERIFY2(r.out().endsWith(log), qPrintable(r.out()));
 }
 
 void TestCli::eachFailureHasItsStatus_data()
@@ -177,6 +189,10 @@ void TestCli::eachFailureHasItsStatus_data()
     QTest::newRow("no banner within --wait")
         << QStringList{"--silent"} << QStringList{"--port", "PTY", "--wait", "1"} << 1 << "on.\nSerial port closed.\n"
         << "tamrix-read: no banner from the receiver after 1 s\n";
+    QTest::newRow("a handshake that stops within --wait")
+        << QStringList{"--wrong-case"} << QStringList{"--port", "PTY", "--wait", "2"} << 1
+        << "got answer...\nSerial port closed.\n"
+        << "tamrix-read: no ACK in answer to KDATA after 2 s\n";
     QTest::newRow("bad usage") << QStringList{"--none"} << QStringList{"--port", "x", "--size", "32"} << 2 << ""
                                << "tamrix-read: --size is ";  // then the sizes there are
     QTest::newRow("output folder missing") << QStringList{"--none"} << QStringList{"--port", "x", "--output", "missing"} << 2
@@ -241,17 +257,26 @@ void TestCli::anInterruptClosesPortAndDump_data()
 {
     QTest::addColumn<int>("signal");
     QTest::addColumn<int>("status");
-    QTest::newRow("SIGINT") << SIGINT << 130;
-    QTest::newRow("SIGTERM") << SIGTERM << 143;
+    QTest::addColumn<bool>("folderRemoved");  // before the signal, with the unfinished dump
+    QTest::newRow("SIGINT") << SIGINT << 130 << false;
+    QTest::newRow("SIGTERM") << SIGTERM << 143 << false;
+    QTest::newRow("SIGHUP, as an SSH session drops") << SIGHUP << 129 << false;
+    // Qt's own complaint about the lock file it cannot remove is not the user's business.
+    QTest::newRow("the folder removed, then SIGTERM") << SIGTERM << 143 << true;
 }
 
 void TestCli::anInterruptClosesPortAndDump()
 {
     QFETCH(int, signal);
     QFETCH(int, status);
+    QFETCH(bool, folderRemoved);
     CliRun r;
-    QVERIFY(r.start({"--paced"}, {"--port", "PTY"}));
+    QVERIFY(QDir(r.folder.path()).mkdir("out"));
+    QVERIFY(r.start({"--paced"}, {"--port", "PTY", "--output", "out"}));
     QTRY_VERIFY_WITH_TIMEOUT(r.out().contains("Transfered successfully Block: 1923\n"), 20000);
+    const QString part = r.folder.filePath("out/BLdump.bin.part");
+    if (folderRemoved)
+        QVERIFY(QDir(r.folder.filePath("out")).removeRecursively());
     QElapsedTimer clock;
     clock.start();
     ::kill(pid_t(r.process.processId()), signal);
@@ -259,11 +284,17 @@ void TestCli::anInterruptClosesPortAndDump()
     QVERIFY(clock.elapsed() < 1000);
     QCOMPARE(r.process.exitCode(), status);
     QVERIFY(r.out().endsWith("Serial port closed.\n"));
-    const QByteArray part = readFile(r.folder.filePath("BLdump.bin.part"));
-    QVERIFY(part.size() >= 4 * 1024);
-    QCOMPARE(part, r.image().left(part.size()));
+    if (folderRemoved) {
+        QCOMPARE(r.err(),
+                 "Dump incomplete: " + part + " was removed during the read-out (or its folder was); nothing of it is left\n");
+        return;
+    }
+    const QByteArray dump = readFile(part);
+    QVERIFY(dump.size() >= 4 * 1024);
+    QCOMPARE(dump, r.image().left(dump.size()));
     QVERIFY(r.err().startsWith("Dump incomplete: "));
-    QVERIFY(!QFile::exists(r.folder.filePath("BLdump.bin")));
+    QVERIFY(!QFile::exists(r.folder.filePath("out/BLdump.bin")));
+    QCOMPARE(QDir(r.folder.filePath("out")).entryList({"*.lock"}), QStringList());  // the claim is given up
 }
 
 QTEST_GUILESS_MAIN(TestCli)

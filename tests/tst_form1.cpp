@@ -18,6 +18,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionFrame>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -51,6 +53,7 @@ private slots:
     void directoryButtonUsesTheFolderDialog();
     void linkOpensTheWebPage();
     void portListCommandLineAndMemory();
+    void portNamesShowWhole();
 };
 
 namespace {
@@ -200,6 +203,17 @@ void TestForm1::tabWalksTheDesignedOrder()
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("optBL64"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdDir"));
+
+    // Return presses a focused button, as Space does (Enter on the folder dialog's button below).
+    QStringList boxes;
+    w.setMessageBoxHandler([&](const QString &prompt, const QString &) {
+        boxes << prompt;
+        return true;
+    });
+    choosePort(w, QStringLiteral("/dev/tamrix-no-such-port"));
+    child<QPushButton>(w, "Command1")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(boxes.size(), 1);
 }
 
 void TestForm1::logKeepsTheCaretAtTheEnd()
@@ -302,7 +316,7 @@ void TestForm1::directoryButtonUsesTheFolderDialog()
     QVERIFY(QDir(chosen.path()).mkdir("sub"));
     folder->setText(chosen.filePath("sub"));
     answerDialog(false);
-    child<QPushButton>(w, "cmdDir")->click();
+    QTest::keyClick(child<QPushButton>(w, "cmdDir"), Qt::Key_Enter, Qt::KeypadModifier);
     QCOMPARE(openedAt, chosen.filePath("sub"));
     QCOMPARE(folder->text(), programFolder);
 }
@@ -352,6 +366,21 @@ void TestForm1::portListCommandLineAndMemory()
     QCOMPARE(int(line.action), int(WindowCommandLine::Action::Show));
     w.prefill(line.options);
     QCOMPARE(box->currentText(), QStringLiteral("/dev/pts/7"));
+    {
+        // Return keeps what the box was given or typed into it, and completes nothing.
+        Form1 given;
+        given.prefill(line.options);
+        given.show();
+        QVERIFY(QTest::qWaitForWindowActive(&given));
+        auto *givenBox = child<QComboBox>(given, "cmbCom");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(givenBox, Qt::Key_Return);
+        QCOMPARE(givenBox->currentText(), QStringLiteral("/dev/pts/7"));
+        givenBox->clearEditText();
+        QTest::keyClicks(givenBox, QStringLiteral("COM"));
+        QTest::keyClick(givenBox, Qt::Key_Return);
+        QCOMPARE(givenBox->currentText(), QStringLiteral("COM"));
+    }
     QCOMPARE(child<QLineEdit>(w, "Text2")->text(), QStringLiteral("/tmp/dumps"));
     QVERIFY(!w.isPortOpen());
     for (const QStringList &bad : {QStringList{"tamrix", "--bogus"}, {"tamrix", "extra"}, {"tamrix", "--port"}}) {
@@ -367,7 +396,7 @@ void TestForm1::portListCommandLineAndMemory()
     QSettings store(dir.filePath("Tamrix.conf"), QSettings::IniFormat);
     Form1 last;
     last.rememberIn(&store);
-    last.setMessageBoxHandler([](const QString &, const QString &) {});
+    last.setMessageBoxHandler([](const QString &, const QString &) { return true; });
     child<QRadioButton>(last, "optBL64")->click();
     child<QCheckBox>(last, "chkBL")->click();
     child<QLineEdit>(last, "Text2")->setText(dir.filePath("dumps/"));
@@ -395,6 +424,35 @@ void TestForm1::portListCommandLineAndMemory()
     gone.rememberIn(&store);
     QCOMPARE(child<QLineEdit>(gone, "Text2")->text(),
              QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator());
+}
+
+void TestForm1::portNamesShowWhole()
+{
+    // "COM 1" to "COM 4" and an adapter's name fit the room the style leaves the text beside the
+    // drop-down arrow, and show whole; ctest runs this at the scales 1, 1.5 and 2.
+    Form1 w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto *box = qobject_cast<PortBox *>(child<QComboBox>(w, "cmbCom"));
+    QLineEdit *edit = box->lineEdit();
+    QStyleOptionComboBox combo;
+    combo.initFrom(box);
+    combo.editable = true;
+    QVERIFY(
+        !edit->geometry().intersects(box->style()->subControlRect(QStyle::CC_ComboBox, &combo, QStyle::SC_ComboBoxArrow, box)));
+    QStyleOptionFrame field;
+    field.initFrom(edit);
+    // QLineEdit keeps two pixels on either side and one for the cursor.
+    const int room = edit->style()->subElementRect(QStyle::SE_LineEditContents, &field, edit).width() - 5;
+    // A device shows without "/dev/".
+    const QList<std::pair<QString, QString>> shown{{"COM 1", "COM 1"},     {"COM 2", "COM 2"},     {"COM 3", "COM 3"},
+                                                   {"COM 4", "COM 4"},     {"ttyUSB0", "ttyUSB0"}, {"/dev/ttyUSB0", "ttyUSB0"},
+                                                   {"/dev/pts/3", "pts/3"}};
+    for (const auto &[given, name] : shown) {
+        box->showPort(given);
+        QVERIFY2(edit->fontMetrics().horizontalAdvance(name) <= room, qPrintable(name + " is cut off"));
+        QCOMPARE(box->shownText(), name);
+    }
 }
 
 QTEST_MAIN(TestForm1)

@@ -24,6 +24,11 @@ void TestQuietLines::quietLinesAreNotWaitedForForEver_data()
         << "on.\r\nNo answer from the receiver yet. Check that the cable is a null-modem cable, that the right port is chosen, "
            "and that the receiver has power.\r\n"
         << int(EndReason::Stopped) << -1;
+    QTest::newRow("a handshake that stops gets a hint") << QStringList{"--wrong-case"}
+                                                        << "got answer...\r\nNo ACK in answer to KDATA 15 s after the banner: "
+                                                           "the handshake with the loader has stopped. Start the "
+                                                           "read-out again, then switch the receiver off and on.\r\n"
+                                                        << int(EndReason::Stopped) << -1;
 }
 
 void TestQuietLines::quietLinesAreNotWaitedForForEver()

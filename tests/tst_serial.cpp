@@ -108,7 +108,16 @@ void TestSerial::openFailuresSayWhatToDo()
     QCOMPARE(busy.boxPrompt, QStringLiteral("COM 3 blocked by another application."));
     QCOMPARE(busy.boxTitle, QStringLiteral("Error opening COM 3"));
     const OpenFailureReport missing = describeOpenFailure(OpenOutcome::NotPresent, portForText("COM12"));
+#ifdef Q_OS_WIN
     QCOMPARE(missing.boxPrompt, QStringLiteral("Serial port COM 12 not present."));
+#else
+    // A port named otherwise than its device names the device too.
+    QCOMPARE(missing.boxPrompt, QStringLiteral("Serial port COM 12 (/dev/ttyS11) not present."));
+    QCOMPARE(describeOpenFailure(OpenOutcome::NotPresent, portForText("ttyUSB9")).boxPrompt,
+             QStringLiteral("Serial port ttyUSB9 (/dev/ttyUSB9) not present."));
+    QCOMPARE(describeOpenFailure(OpenOutcome::NotPresent, portForText("/dev/ttyUSB9")).boxPrompt,
+             QStringLiteral("Serial port /dev/ttyUSB9 not present."));
+#endif
     QCOMPARE(missing.boxTitle, QStringLiteral("Error opening COM 12"));
     QCOMPARE(describeOpenFailure(OpenOutcome::Failed, portForText("COM 3")).logLine, QStringLiteral("error opening COM 3"));
 

@@ -18,15 +18,19 @@ struct Box
     QString prompt, title;
 };
 
-// A window whose message boxes are recorded instead of shown.
+// A window whose message boxes are recorded instead of shown, and its questions answered.
 struct Window
 {
     Window()
     {
-        form.setMessageBoxHandler([this](const QString &p, const QString &t) { boxes << Box{p, t}; });
+        form.setMessageBoxHandler([this](const QString &p, const QString &t) {
+            boxes << Box{p, t};
+            return answer;
+        });
     }
     Form1 form;
     QList<Box> boxes;
+    bool answer = true;
 };
 
 }  // namespace
@@ -88,29 +92,38 @@ void TestWindowReadout::openingAPtyMakesTheWindowBusyAndCloseMakesItIdle()
 void TestWindowReadout::aMissingPortShowsTheNotPresentBox_data()
 {
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("prompt");
+    QTest::addColumn<QString>("title");
     QTest::newRow("typed device") << "/dev/tamrix-no-such-port"
-                                  << "/dev/tamrix-no-such-port";
+                                  << "Serial port /dev/tamrix-no-such-port not present."
+                                  << "Error opening /dev/tamrix-no-such-port";
     if (!QFile::exists(QStringLiteral("/dev/ttyS3")))
         QTest::newRow("com4 without a fourth port") << "com4"
-                                                    << "COM 4";
+                                                    << "Serial port COM 4 (/dev/ttyS3) not present."
+                                                    << "Error opening COM 4";
+    QTest::newRow("a device that is no terminal") << "/dev/null"
+                                                  << "/dev/null is not a serial port."
+                                                  << "Error opening /dev/null";
+    const QString file = QCoreApplication::applicationFilePath();
+    QTest::newRow("a regular file") << file << file + " is not a serial port."
+                                    << "Error opening " + file;
     QTest::newRow("an empty port box") << " "
-                                       << "";
+                                       << "Choose the serial port of the receiver in the list, or type its name."
+                                       << "No serial port";
 }
 
 void TestWindowReadout::aMissingPortShowsTheNotPresentBox()
 {
     QFETCH(QString, typed);
-    QFETCH(QString, label);
+    QFETCH(QString, prompt);
+    QFETCH(QString, title);
     Window w;
     const QString before = logText(w.form);
     choosePort(w.form, typed);
     clickOpen(w.form);
     QCOMPARE(w.boxes.size(), 1);
-    QCOMPARE(w.boxes[0].prompt,
-             label.isEmpty() ? QStringLiteral("Choose the serial port of the receiver in the list, or type its name.")
-                             : "Serial port " + label + " not present.");
-    QCOMPARE(w.boxes[0].title, label.isEmpty() ? QStringLiteral("No serial port") : "Error opening " + label);
+    QCOMPARE(w.boxes[0].prompt, prompt);
+    QCOMPARE(w.boxes[0].title, title);
     QCOMPARE(logText(w.form), before);
     QCOMPARE(controlStates(w.form), kIdle);
     QVERIFY(!w.form.isKeying());
@@ -260,16 +273,30 @@ void TestWindowReadout::theWindowShowsAFailedAndAGoodReadout()
     QCOMPARE(dump.readAll(), image.readAll());
     QVERIFY(w.boxes.isEmpty());
 
-    // Closing the window in the middle of a read-out closes port and dump file.
+    // Closing the window in the middle of a read-out asks first; Yes closes port and dump file as
+    // Close does, and the lines that adds go to the terminal too.
     QVERIFY(receiver.start({"--stall", "3:100"}));
     choosePort(w.form, receiver.devicePath());
     clickOpen(w.form);
     QTRY_VERIFY_WITH_TIMEOUT(logText(w.form).endsWith("REQUEST Block: 1923      "), 20000);
     QVERIFY(w.form.isDumpFileOpen());
+    QStringList lastLines;
+    connect(&w.form, &Form1::closedDuringReadout, [&](const QStringList &lines) { lastLines = lines; });
+    w.answer = false;
     w.form.close();
+    QCOMPARE(w.boxes.size(), 1);
+    QCOMPARE(w.boxes[0].prompt, QStringLiteral("A read-out is running. Stop it and close Tamrix?"));
+    QVERIFY(w.form.isVisible() && w.form.isDumpFileOpen());
+    w.answer = true;
+    w.form.close();
+    QVERIFY(!w.form.isVisible());
     QVERIFY(!w.form.isPortOpen());
     QVERIFY(!w.form.isDumpFileOpen());
     QCOMPARE(QFileInfo(dir.filePath("BLdump.bin.part")).size(), 3 * 1024);
+    QCOMPARE(lastLines,
+             (QStringList{"Serial port closed.",
+                          "Dump incomplete: " + dir.filePath("BLdump.bin.part") + " holds 3 of 128 checked blocks"}));
+    QCOMPARE(w.boxes.size(), 2);
 }
 
 QTEST_MAIN(TestWindowReadout)

@@ -8,6 +8,7 @@
 #include "ui/linklabel.h"
 #include "ui/logview.h"
 #include "ui/portbox.h"
+#include "ui/returnpress.h"
 #include "ui/statuslamp.h"
 #include "ui/twips.h"
 #include "version.h"
@@ -27,6 +28,8 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleFactory>
+
+#include <utility>
 
 namespace {
 
@@ -201,6 +204,8 @@ void Form1::connectControls()
     }
     connect(chkBL, &QCheckBox::toggled, this, &Form1::onChkBLClick);
     connect(cmdDir, &QPushButton::clicked, this, &Form1::onCmdDirClick);
+    for (QPushButton *button : {Command1, Command2, cmdDir})
+        pressWithReturn(button);
     connect(Label6, &LinkLabel::clicked, this, &Form1::onLabel6Click);
 }
 
@@ -239,11 +244,33 @@ void Form1::showMessageBox(const QString &prompt, const QString &title)
     box.exec();
 }
 
+bool Form1::askQuestion(const QString &prompt, const QString &title)
+{
+    if (m_messageBoxHandler)
+        return m_messageBoxHandler(prompt, title);
+    return QMessageBox::question(this, title, prompt, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+void Form1::closeWithoutAsking()
+{
+    m_askBeforeClosing = false;
+    close();
+}
+
 void Form1::closeEvent(QCloseEvent *event)
 {
-    // Closing the window in the middle of a read-out ends it like Close does.
-    if (m_session.isPortOpen())
+    // Closing the window in the middle of a read-out asks first, then ends it as Close does.
+    const bool ask = std::exchange(m_askBeforeClosing, true);
+    if (ask && m_session.isRunning()
+        && !askQuestion(QStringLiteral("A read-out is running. Stop it and close Tamrix?"), windowTitle())) {
+        event->ignore();
+        return;
+    }
+    if (m_session.isPortOpen()) {
+        const qsizetype before = Text1->text().size();
         ClosePort();
+        emit closedDuringReadout(Text1->text().mid(before).split('\n', Qt::SkipEmptyParts));
+    }
     saveSettings();
     QWidget::closeEvent(event);
 }

@@ -45,8 +45,9 @@ public:
     // The folder dialog: the chosen folder's full path, or "" when cancelled.
     QString BrowseForFolder(const QString &sTitle);
 
-    // Every message box of the window goes through here, so tests can answer them.
-    using MessageBoxHandler = std::function<void(const QString &prompt, const QString &title)>;
+    // Every message box of the window goes through here, so tests can answer them: true is Yes
+    // to a question; an OK box ignores it.
+    using MessageBoxHandler = std::function<bool(const QString &prompt, const QString &title)>;
     void setMessageBoxHandler(MessageBoxHandler handler) { m_messageBoxHandler = std::move(handler); }
 
     bool isPortOpen() const { return m_session.isPortOpen(); }
@@ -55,6 +56,13 @@ public:
 
 public slots:
     void RunReadout();
+    // Closes the window, and a read-out with it, without asking: a request to end from outside,
+    // such as Ctrl-C in the terminal.
+    void closeWithoutAsking();
+
+signals:
+    // The window was closed while the port was open: the log's lines that closing it added.
+    void closedDuringReadout(const QStringList &lastLines);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -68,6 +76,7 @@ private:
     void load();
     QString defaultFolder() const;
     void showMessageBox(const QString &prompt, const QString &title);
+    bool askQuestion(const QString &prompt, const QString &title);
 
     // Port opening and closing, and the busy and idle states that go with them
     bool OpenPort(const ReadoutRequest &request);
@@ -123,4 +132,5 @@ private:
     ReadoutSession m_session;
     MessageBoxHandler m_messageBoxHandler;
     QSettings *m_store = nullptr;
+    bool m_askBeforeClosing = true;
 };

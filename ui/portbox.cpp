@@ -11,39 +11,61 @@ namespace {
 
 constexpr int kShortNameRole = Qt::UserRole + 1;
 
-// The box's text field. A device too long for the narrow box shows, while the user is not
-// editing it, its last part ("ttyUSB0" of "/dev/ttyUSB0"), as a port chosen from the list does,
-// instead of a cut-off start. The text itself stays whole.
+// The box's text field. While the user is not editing it, it shows the whole text where it
+// fits; a longer device shows without the folder the serial layer assumes ("ttyUSB0" of
+// "/dev/ttyUSB0", "pts/3"), or else its last part, as a port chosen from the list does, instead
+// of a cut-off start. The text itself stays whole.
 class PortEdit : public QLineEdit
 {
 public:
     using QLineEdit::QLineEdit;
 
+    QString shownText() const
+    {
+        QString shown = text();
+        if (!fits(shown) && shown.startsWith(QStringLiteral("/dev/")))
+            shown.remove(0, 5);
+        if (fits(shown))
+            return shown;
+        const QString lastPart = shown.section(QRegularExpression(QStringLiteral("[/\\\\]")), -1);
+        return fontMetrics().elidedText(lastPart.isEmpty() ? shown : lastPart, Qt::ElideLeft, textRoom().width());
+    }
+
 protected:
     void paintEvent(QPaintEvent *event) override
+    {
+        if (hasFocus()) {
+            QLineEdit::paintEvent(event);
+            return;
+        }
+        QStyleOptionFrame panel;
+        initStyleOption(&panel);
+        QPainter painter(this);
+        style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
+        // Centred as QLineEdit centres its line.
+        const QString shown = shownText();
+        const QRect room = textRoom();
+        const int height = qMax(fontMetrics().boundingRect(shown).height(), fontMetrics().height());
+        painter.setClipRect(room.adjusted(-kMargin, 0, kMargin + 1, 0));
+        painter.setPen(palette().text().color());
+        painter.drawText(QRect(room.x(), room.y() + (room.height() - height + 1) / 2, room.width(), height),
+                         Qt::AlignLeft | Qt::AlignVCenter, shown);
+    }
+
+private:
+    // Where QLineEdit puts its text: two pixels in, with a pixel for the cursor.
+    static constexpr int kMargin = 2;
+
+    QRect textRoom() const
     {
         QStyleOptionFrame panel;
         initStyleOption(&panel);
         const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &panel, this).marginsRemoved(textMargins());
-        // Where QLineEdit puts its text: two pixels in, centred, past a negative left bearing.
-        constexpr int kMargin = 2;
-        const QFontMetrics metrics = fontMetrics();
-        const int leftBearing = qMax(0, -metrics.minLeftBearing());
-        const int room = contents.width() - 2 * kMargin - leftBearing - 1 - qMax(0, -metrics.minRightBearing());
-        if (hasFocus() || metrics.horizontalAdvance(text()) <= room) {
-            QLineEdit::paintEvent(event);
-            return;
-        }
-        const QString lastPart = text().section(QRegularExpression(QStringLiteral("[/\\\\]")), -1);
-        const QString shown = metrics.elidedText(lastPart.isEmpty() ? text() : lastPart, Qt::ElideLeft, room);
-        QPainter painter(this);
-        style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
-        painter.setClipRect(contents);
-        painter.setPen(palette().text().color());
-        const int height = qMax(metrics.boundingRect(shown).height(), metrics.height());
-        const QRect line(contents.x() + kMargin + leftBearing, contents.y() + (contents.height() - height + 1) / 2, room, height);
-        painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, shown);
+        return contents.adjusted(kMargin, 0, -kMargin - 1, 0);
     }
+    // Only the text's own width counts: the font's extreme bearings belong to glyphs a port name
+    // never has (DejaVu's reach 10 pixels), and allowing for them cut "COM 1" to "...M 1".
+    bool fits(const QString &text) const { return fontMetrics().horizontalAdvance(text) <= textRoom().width(); }
 };
 
 }  // namespace
@@ -51,6 +73,9 @@ protected:
 PortBox::PortBox(QWidget *parent) : QComboBox(parent)
 {
     setLineEdit(new PortEdit(this));
+    // Return keeps the text in the box. Qt's inline completion would put the first entry in its
+    // place ("COM 1" over a device given on the command line), and a port is never guessed.
+    setCompleter(nullptr);
     setInsertPolicy(QComboBox::NoInsert);
     connect(this, &QComboBox::currentIndexChanged, this, &PortBox::showShortName);
 }
@@ -76,6 +101,11 @@ void PortBox::showPort(const QString &text)
         setCurrentIndex(entry);
     // The short name also where the entry was current already, for which Qt shows the list's text.
     setEditText(entry >= 0 ? itemData(entry, kShortNameRole).toString() : text);
+}
+
+QString PortBox::shownText() const
+{
+    return static_cast<const PortEdit *>(lineEdit())->shownText();
 }
 
 void PortBox::showPopup()

@@ -27,6 +27,8 @@ public:
     const QList<PortEntry> &entries() const { return m_entries; }
     // Shows `text` as if the user had chosen it: the entry of that name, or else typed in.
     void showPort(const QString &text);
+    // What the box shows while it is not being edited.
+    QString shownText() const;
 
     void showPopup() override;
 
