@@ -76,6 +76,10 @@ void TestDumpFile::namesAndHeaders_data()
         << true << 128 << QByteArray("6.0.2.1 ") << other << "BL_6021_conv.bin" << t128 + "BL_6021_x";
     QTest::newRow("usual banner: CR after 7 characters")
         << true << 128 << QByteArray("6.0.2.1\r") << other << "BL_6021_conv.bin" << t128 + "BL_6021_x";
+    QTest::newRow("line end inside the 8 characters")
+        << true << 128 << QByteArray("5.1.3\r\nM") << other << "BL_513_conv.bin" << t128 + "BL_513x";
+    QTest::newRow("blank before the line end")
+        << true << 128 << QByteArray("5.1.3 \nMI") << other << "BL_513_conv.bin" << t128 + "BL_513x";
 }
 
 void TestDumpFile::namesAndHeaders()
