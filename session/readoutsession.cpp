@@ -5,6 +5,7 @@
 #include "readout/wiretext.h"
 #include "serial/portlist.h"
 #include "session/outputfolder.h"
+#include "version.h"
 
 #include <QDir>
 
@@ -65,6 +66,8 @@ StartOutcome ReadoutSession::start(const ReadoutRequest &request)
     m_running = true;
     m_lastEnd = {};
     m_totalMatched = false;
+    m_blocksWritten = 0;
+    m_bannerText.clear();
     m_engine.setRequest(qint16(family->startBlock), qint16(family->blockCount));
     emit portOpened();
     m_silenceTimer.start();
@@ -94,7 +97,8 @@ void ReadoutSession::carryOut(const ReadoutEvents &events)
                        [this](const KeyingOn &) { Timer1.start(); },
                        [this](const KeyingOff &) { Timer1.stop(); },
                        [this](const DiscardInput &) { MSComm1.discardInput(); },
-                       [this](const BannerRead &) {
+                       [this](const BannerRead &e) {
+                           m_bannerText = e.text;
                            m_silenceTimer.stop();
                            emit bannerReceived();
                        },
@@ -135,6 +139,8 @@ void ReadoutSession::openDump(const FirstBlock &block)
     const DumpPlan plan = planDump({m_headerOption, block.loaderSizeKb, block.loaderVersion, block.data});
     if (!plan.note.isEmpty())
         m_pending.push_back(LogWarning{plan.note});
+    m_loaderVersion = block.loaderVersion;
+    m_loaderSizeKb = block.loaderSizeKb;
     if (!m_dumpFile.open(pathInFolder(m_folder, plan.fileName), plan.header)) {
         end(dumpFileError());
         return;
@@ -145,8 +151,11 @@ void ReadoutSession::openDump(const FirstBlock &block)
 
 void ReadoutSession::writeDump(const QByteArray &data)
 {
-    if (!m_dumpFile.append(data))
+    if (!m_dumpFile.append(data)) {
         end(dumpFileError());
+        return;
+    }
+    ++m_blocksWritten;
 }
 
 ReadoutEnd ReadoutSession::dumpFileError() const
@@ -161,17 +170,19 @@ void ReadoutSession::end(ReadoutEnd end)
     reportEnd(end);
     if (end.reason == EndReason::Complete && m_dumpFile.isOpen()) {
         m_totalMatched = true;
-        // Only now, with every sum checked, does the dump take its name.
-        if (m_dumpFile.commit()) {
+        // Only now, with every sum checked, does the dump take its name; Saved is said once it
+        // is on the disk.
+        const bool saved = m_dumpFile.commit(record(end));
+        if (saved) {
             emit logged({savedText(m_dumpFile)});
-            if (const QString earlier = earlierDumpText(m_dumpFile); !earlier.isEmpty())
-                emit logged({earlier});
-            if (const QString warning = uniformDataWarning(m_dumpFile); !warning.isEmpty())
-                emit this->warning(warning);
         } else {
             end = dumpFileError();
             reportEnd(end);
         }
+        // Where the earlier dump went, even when the new one then could not take its name.
+        reportEarlierDumps();
+        if (const QString warning = uniformDataWarning(m_dumpFile); saved && !warning.isEmpty())
+            emit this->warning(warning);
     }
     m_lastEnd = end;
     // A line lost after a failed block closes what was left open; that read-out has ended before.
@@ -187,6 +198,35 @@ void ReadoutSession::reportEnd(const ReadoutEnd &end)
         emit logged(entry);
 }
 
+void ReadoutSession::reportEarlierDumps()
+{
+    if (const QString kept = keptText(m_dumpFile); !kept.isEmpty())
+        emit logged({kept});
+    if (const QString changed = keptDumpChangedWarning(m_dumpFile); !changed.isEmpty())
+        emit warning(changed);
+    if (const QString identical = identicalText(m_dumpFile); !identical.isEmpty())
+        emit logged({identical});
+}
+
+DumpRecord ReadoutSession::record(const ReadoutEnd &end) const
+{
+    const BlockTally blocks = tally();
+    DumpRecord record;
+    record.time = QDateTime::currentDateTime();
+    record.tamrixVersion = QStringLiteral(TAMRIX_VERSION);
+    record.port = m_port.label == m_port.device ? m_port.device : m_port.label + " (" + m_port.device + ')';
+    record.banner = m_bannerText;
+    record.loaderVersion = m_loaderVersion;
+    record.loaderSizeKb = m_loaderSizeKb;
+    record.firstBlock = m_engine.StartBlock();
+    record.blockCount = m_engine.BlockCount();
+    record.blocksChecked = blocks.checked;
+    record.failedBlock = blocks.failedBlock;
+    record.totalSum = totalSumWords(blocks.total);
+    record.result = resultWords(end);
+    return record;
+}
+
 void ReadoutSession::closePort()
 {
     // Whatever the read-out waited for, it is over: nothing more goes to the loader.
@@ -199,17 +239,23 @@ void ReadoutSession::closePort()
     MSComm1.close();
     const bool unfinished = m_dumpFile.close();
     emit logged({QStringLiteral("Serial port closed.")});
-    if (unfinished)
+    if (unfinished) {
+        // The unfinished dump's record says how it ended.
+        if (!m_dumpFile.recordUnfinished(record(m_lastEnd)))
+            emit warning("Warning: cannot write " + shownPath(m_dumpFile.errorPath()) + ": " + m_dumpFile.errorString());
         emit incompleteDumpLeft(incompleteDumpText(m_dumpFile.partPath(), tally()));
+    }
     emit portClosed();
 }
 
 BlockTally ReadoutSession::tally() const
 {
     BlockTally tally;
-    tally.checked = m_engine.blocksChecked();
+    // The engine has counted a block by the time the session writes it: one whose write failed
+    // is not in the file, and is not counted.
+    tally.checked = qMin(m_engine.blocksChecked(), m_blocksWritten);
     tally.count = m_engine.BlockCount();
-    if (m_lastEnd.reason == EndReason::BlockSumWrong)
+    if (m_lastEnd.reason == EndReason::BlockSumWrong && m_blocksWritten > tally.checked)
         tally.failedBlock = m_engine.StartBlock() + tally.checked;
     if (m_totalMatched)
         tally.total = BlockTally::Total::Matched;
