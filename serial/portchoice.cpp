@@ -1,5 +1,7 @@
 #include "serial/portchoice.h"
 
+#include <QFileInfo>
+
 PortChoice portForNumber(int number)
 {
 #ifdef Q_OS_WIN
@@ -14,4 +16,15 @@ PortChoice portForTypedName(const QString &text)
 {
     const QString name = text.trimmed();
     return {name, name};
+}
+
+bool isPseudoTerminal(const QString &device)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(device);
+    return false;  // Windows has none; its COM ports are the ports
+#else
+    const QString real = QFileInfo(device).canonicalFilePath();
+    return (real.isEmpty() ? device : real).startsWith(QStringLiteral("/dev/pts/"));
+#endif
 }

@@ -14,3 +14,7 @@ PortChoice portForNumber(int number);
 
 // A device typed into the port box that matches no entry, opened as it stands.
 PortChoice portForTypedName(const QString &text);
+
+// A pseudo-terminal, such as a virtual receiver opens: gone after a reboot, or by then another
+// program's, so no port to offer at the next start.
+bool isPseudoTerminal(const QString &device);

@@ -38,8 +38,11 @@ StartOutcome ReadoutSession::start(const ReadoutRequest &request)
     const LoaderFamily *family = familyOfSize(request.sizeKb ? request.sizeKb : kDefaultLoaderSizeKb);
     if (!family)
         return {Refused::Request, QStringLiteral("There is no %1 kB loader.").arg(request.sizeKb), QStringLiteral("Loader size")};
-    // Found out before the box is woken, not at the first block.
     const QString folder = outputFolder(request.folderText, request.defaultFolder);
+    // The default folder is made by the first read-out that goes there; any other must exist.
+    if (QDir::cleanPath(folder) == QDir::cleanPath(request.defaultFolder))
+        QDir().mkpath(folder);
+    // Found out before the box is woken, not at the first block.
     if (const QString problem = folderProblem(folder); !problem.isEmpty()) {
         const QString shown = QDir::toNativeSeparators(folder);
         return {Refused::Request, "Cannot save the dump in " + shown + ": " + problem + '.', "Error with the folder " + shown};
