@@ -40,7 +40,10 @@ QByteArray recordText(const DumpRecord &record)
 {
     QByteArray text;
     const auto line = [&text](const char *key, const QByteArray &value) { text += key + QByteArray(": ") + value + '\n'; };
-    line("time", visibleText(record.time.toString(Qt::ISODate)));
+    // With its offset from UTC, which a local time alone leaves out: the record may be read
+    // elsewhere.
+    const QDateTime time = record.time.toOffsetFromUtc(record.time.offsetFromUtc());
+    line("time", visibleText(time.toString(Qt::ISODate)));
     line("tamrix version", visibleText(record.tamrixVersion));
     line("port", visibleText(record.port));
     line("banner", visibleBytes(record.banner));

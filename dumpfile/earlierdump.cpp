@@ -16,8 +16,6 @@
 namespace {
 
 const QString kChecksumSuffix = QStringLiteral(".sha256");
-// A checksum file is one line a dump; anything longer is no checksum file of Tamrix's.
-constexpr qint64 kChecksumFileLimit = 64 * 1024;
 
 QByteArray fileNameOf(const QString &path)
 {
@@ -108,7 +106,7 @@ ChecksumCheck checkAgainstChecksumFile(const QString &path, const QByteArray &sh
     if (!file.open(QIODevice::ReadOnly))
         return ChecksumCheck::Differs;
     const QByteArray name = fileNameOf(path);
-    for (const QByteArray &text : file.read(kChecksumFileLimit).split('\n')) {
+    for (const QByteArray &text : file.readAll().split('\n')) {
         const std::optional<ChecksumLine> line = checksumLine(text);
         if (line && line->name == name)
             return QByteArray::fromHex(line->hex) == sha256 ? ChecksumCheck::Matches : ChecksumCheck::Differs;
@@ -118,7 +116,8 @@ ChecksumCheck checkAgainstChecksumFile(const QString &path, const QByteArray &sh
 
 bool keepUnder(const QString &path, const QString &keptPath, QString *error)
 {
-    if (!renameToFreeName(path, keptPath, error))
+    // A dump copied in by hand may still be in the system's cache.
+    if (!syncFileToDisk(path, error) || !renameToFreeName(path, keptPath, error))
         return false;
     QFile checksum(checksumPath(path));
     if (checksum.exists()) {
@@ -127,7 +126,7 @@ bool keepUnder(const QString &path, const QString &keptPath, QString *error)
             return false;
         }
         // Its SHA-256 stays as it was: only the name it checks changes.
-        QList<QByteArray> lines = checksum.read(kChecksumFileLimit).split('\n');
+        QList<QByteArray> lines = checksum.readAll().split('\n');
         checksum.close();
         for (QByteArray &text : lines) {
             const std::optional<ChecksumLine> line = checksumLine(text);
