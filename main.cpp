@@ -61,7 +61,8 @@ int main(int argc, char *argv[])
     // ~/.config/Tamrix/Tamrix.conf on Linux, the registry on Windows.
     QSettings store(QStringLiteral("Tamrix"), QStringLiteral("Tamrix"));
     Form1 window;
-    window.rememberIn(&store);
+    if (commandLine.options.remember)
+        window.rememberIn(&store);
     window.prefill(commandLine.options);  // what the command line gives wins
     window.show();
     // The terminal the window was started from, if any, learns what a read-out cut short left.

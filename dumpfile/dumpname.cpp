@@ -1,5 +1,7 @@
 #include "dumpfile/dumpname.h"
 
+#include <algorithm>
+
 namespace {
 
 const QByteArray kNamePrefix = "BL_";
@@ -16,11 +18,15 @@ QByteArray charsAt(const QByteArray &text, std::initializer_list<int> positions)
     return out;
 }
 
-QByteArray withoutTrailingLineEnds(QByteArray version)
+// The version up to the end of its line, without the blanks before it: a banner may put its
+// line end anywhere in the 8 characters taken.
+QByteArray versionToLineEnd(const QByteArray &version)
 {
-    while (!version.isEmpty() && (version.endsWith('\r') || version.endsWith('\n') || version.endsWith(' ')))
-        version.chop(1);
-    return version;
+    const auto lineEnd = std::find_if(version.cbegin(), version.cend(), [](char c) { return c == '\r' || c == '\n'; });
+    QByteArray line = version.left(lineEnd - version.cbegin());
+    while (line.endsWith(' '))
+        line.chop(1);
+    return line;
 }
 
 // Name characters from a 7- or 5-character version, for a loader whose first block does not
@@ -78,10 +84,10 @@ DumpPlan planDump(const DumpRequest &request)
                 return named(block.mid(2, 5), header, 8);
             QByteArray nameChars;
             int headerNameLength = 0;
-            // The usual banner leaves a CR behind the version ("6.0.2.1" CR); without it the
-            // version rules apply again.
+            // The usual banner leaves a CR behind the version ("6.0.2.1" CR), a short version its
+            // whole line end and more ("5.1.3" CR LF "M"): up to the line end the rules apply again.
             if (nameFromVersion(request.loaderVersion, &nameChars, &headerNameLength)
-                || nameFromVersion(withoutTrailingLineEnds(request.loaderVersion), &nameChars, &headerNameLength))
+                || nameFromVersion(versionToLineEnd(request.loaderVersion), &nameChars, &headerNameLength))
                 return named(nameChars, header, headerNameLength);
             break;
         }

@@ -1,25 +1,10 @@
 #include "dumpfile/dumpwriter.h"
 
+#include "dumpfile/diskwrite.h"
 #include "dumpfile/earlierdump.h"
 
 #include <QFileInfo>
 #include <QLockFile>
-
-#include <filesystem>
-#include <system_error>
-
-namespace {
-
-std::filesystem::path fileSystemPath(const QString &path)
-{
-#ifdef Q_OS_WIN
-    return std::filesystem::path(path.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-#endif
-}
-
-}  // namespace
 
 DumpWriter::DumpWriter() = default;
 DumpWriter::~DumpWriter() = default;
@@ -52,8 +37,9 @@ bool DumpWriter::open(const QString &path, const QByteArray &header)
     m_hash.reset();
     m_sha256.clear();
     m_dataUniform = true;
-    m_earlier = Earlier::None;
     m_keptPath.clear();
+    m_keptDumpChanged = false;
+    m_identicalPath.clear();
     // Found now rather than after the whole download.
     if (QFileInfo(path).isDir())
         return fail(path, QStringLiteral("a folder has that name"));
@@ -66,9 +52,12 @@ bool DumpWriter::open(const QString &path, const QByteArray &header)
         return fail(partPath(), QStringLiteral("cannot claim it for this read-out"));
     }
     m_file.setFileName(partPath());
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // Unbuffered: each block goes to the system whole or not at all, as writeAll() sees it.
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         return fail(partPath(), m_file.errorString());
     m_unfinished = true;
+    // What a failed read-out recorded of the unfinished dump before goes with it.
+    QFile::remove(recordPath(partPath()));
     return writeAll(header);
 }
 
@@ -91,48 +80,95 @@ std::optional<quint8> DumpWriter::uniformDataByte() const
     return quint8(m_firstDataByte);
 }
 
-bool DumpWriter::commit()
+bool DumpWriter::commit(DumpRecord record)
 {
     m_file.close();
-    const QByteArray written = m_hash.result();
-    if (!keepEarlier(written))
+    QString reason;
+    // On the disk before it takes its name: the name never stands for bytes still in a cache.
+    if (!syncFileToDisk(partPath(), &reason))
+        return fail(partPath(), reason);
+    if (!keepEarlier(m_hash.result()) || !takeName())
         return false;
-    std::error_code error;
-    // One step that replaces the earlier file: there is never a moment without either.
-    std::filesystem::rename(fileSystemPath(partPath()), fileSystemPath(m_path), error);
-    if (error)
-        return fail(m_path, QString::fromStdString(error.message()));
-    m_unfinished = false;
 
     // What is reported is what the file under its name holds now.
     const FileDigest onDisk = digestOf(m_path);
     if (!onDisk.isValid())
         return fail(m_path, onDisk.error);
-    if (onDisk.size != m_size || onDisk.sha256 != written)
+    if (onDisk.size != m_size || onDisk.sha256 != m_hash.result())
         return fail(m_path, QStringLiteral("the file on disk does not hold the bytes received"));
     m_sha256 = onDisk.sha256;
-    QString reason;
+    addFileFacts(&record);
+    if (!writeFileToDisk(recordPath(m_path), recordText(record), &reason))
+        return fail(recordPath(m_path), reason);
+    // The checksum file comes last: once it is there, so is everything else.
     if (!writeChecksumFile(m_path, m_sha256, &reason))
-        return fail(m_path + QStringLiteral(".sha256"), reason);
+        return fail(checksumPath(m_path), reason);
     return true;
 }
 
 bool DumpWriter::keepEarlier(const QByteArray &written)
 {
-    if (!QFileInfo::exists(m_path))
-        return true;
-    const FileDigest earlier = digestOf(m_path);
-    if (!earlier.isValid())
-        return fail(m_path, earlier.error);
-    if (earlier.size == m_size && earlier.sha256 == written) {
-        m_earlier = Earlier::Identical;
-        return true;
+    const EarlierDumps earlier = earlierDumpsOf(m_path);
+    FileDigest underName;
+    for (const QString &path : earlier.paths) {
+        const bool isUnderName = path == m_path;
+        // Sizes first: a numbered dump is read only when it may hold the same bytes.
+        if (!isUnderName && QFileInfo(path).size() != m_size)
+            continue;
+        const FileDigest digest = digestOf(path);
+        if (isUnderName && !digest.isValid())
+            return fail(path, digest.error);
+        if (isUnderName)
+            underName = digest;
+        if (m_identicalPath.isEmpty() && digest.isValid() && digest.size == m_size && digest.sha256 == written)
+            m_identicalPath = path;
     }
+    // The same bytes under the name need no keeping: this dump takes their place.
+    if (!underName.isValid() || m_identicalPath == m_path)
+        return true;
+    m_keptDumpChanged = checkAgainstChecksumFile(m_path, underName.sha256) == ChecksumCheck::Differs;
+    const QString kept = numberedPath(m_path, earlier.highestNumber + 1);
     QString reason;
-    m_keptPath = keepUnderNumberedName(m_path, earlier, &reason);
-    if (m_keptPath.isEmpty())
+    const bool keptWhole = keepUnder(m_path, kept, &reason);
+    // Once it has moved it is reported where it is, even when what goes with it failed.
+    if (!QFileInfo::exists(m_path) && QFileInfo::exists(kept))
+        m_keptPath = kept;
+    if (!keptWhole)
         return fail(m_path, "cannot keep the earlier dump of this name: " + reason);
-    m_earlier = Earlier::Kept;
+    return true;
+}
+
+bool DumpWriter::takeName()
+{
+    QString reason;
+    // Only a file with these very bytes is replaced; any other was kept under a number first, and
+    // one that appeared since stays where it is.
+    const bool renamed = m_identicalPath == m_path ? renameReplacing(partPath(), m_path, &reason)
+                                                   : renameToFreeName(partPath(), m_path, &reason);
+    if (!renamed)
+        return fail(m_path, reason);
+    m_unfinished = false;
+    if (!syncFolderToDisk(QFileInfo(m_path).absolutePath(), &reason))
+        return fail(m_path, reason);
+    return true;
+}
+
+void DumpWriter::addFileFacts(DumpRecord *record) const
+{
+    record->size = m_size;
+    record->sha256 = m_hash.result();
+    if (!m_keptPath.isEmpty())
+        record->keptEarlier = QFileInfo(m_keptPath).fileName();
+    if (!m_identicalPath.isEmpty())
+        record->identicalEarlier = QFileInfo(m_identicalPath).fileName();
+}
+
+bool DumpWriter::recordUnfinished(DumpRecord record)
+{
+    addFileFacts(&record);
+    QString reason;
+    if (!writeFileToDisk(recordPath(partPath()), recordText(record), &reason))
+        return fail(recordPath(partPath()), reason);
     return true;
 }
 
@@ -148,8 +184,18 @@ bool DumpWriter::close()
 
 bool DumpWriter::writeAll(const QByteArray &data)
 {
-    if (m_file.write(data) != data.size() || !m_file.flush())
-        return fail(partPath(), m_file.errorString());
+    qint64 written = m_file.write(data);
+    // A write cut short without a reason: writing the rest gets the system's (a full disk).
+    if (written >= 0 && written < data.size()) {
+        const qint64 more = m_file.write(data.constData() + written, data.size() - written);
+        written = more < 0 ? more : written + more;
+    }
+    if (written != data.size()) {
+        const QString reason = m_file.errorString();
+        // What an unfinished dump is said to hold is what it holds: whole blocks only.
+        m_file.resize(m_size);
+        return fail(partPath(), reason);
+    }
     m_hash.addData(data);
     m_size += data.size();
     return true;

@@ -4,6 +4,8 @@
 // stopped half-way never looks like a finished one, and never replaces one. While it is written
 // its name is claimed, so no other read-out, in this program or another, writes the same file.
 
+#include "dumpfile/dumprecord.h"
+
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QFile>
@@ -20,8 +22,6 @@ public:
     static inline const QString kPartSuffix = QStringLiteral(".part");
 
     enum class Claim { Held, InUse, Failed };
-    // What commit() found under the dump's name.
-    enum class Earlier { None, Identical, Kept };
 
     DumpWriter();
     ~DumpWriter();
@@ -32,15 +32,18 @@ public:
     // replaced) and writes `header`. A file at `path` itself stays untouched until commit().
     bool open(const QString &path, const QByteArray &header);
     // Appends and hands the bytes to the system at once, so an unfinished dump still holds every
-    // block received before.
+    // block received before. Bytes that could not all be written are taken out again.
     bool append(const QByteArray &data);
-    // The dump is complete: an earlier, different file of its name is first kept under a
-    // numbered name, then `path`.part becomes `path`, and `path`.sha256 is written. size() and
-    // sha256() are then read back from the file on disk.
-    bool commit();
+    // The dump is complete: an earlier, different file of its name is first kept under the next
+    // number, then `path`.part becomes `path`, and `record` (with what the file holds) and
+    // `path`.sha256 are written beside it. Each is on the disk before the next step, and all of
+    // them when it returns. size() and sha256() are read back from the file on disk.
+    bool commit(DumpRecord record);
     // Closes the file and gives up the claim. True when it leaves an unfinished dump behind as
     // `path`.part.
     bool close();
+    // After close() left an unfinished dump: `record`, with what the .part holds, beside it.
+    bool recordUnfinished(DumpRecord record);
 
     bool isOpen() const { return m_file.isOpen(); }
     QString path() const { return m_path; }
@@ -49,8 +52,12 @@ public:
     QByteArray sha256() const { return m_sha256; }
     // The value of every data byte, when they are all one (erased flash, a line held low).
     std::optional<quint8> uniformDataByte() const;
-    Earlier earlier() const { return m_earlier; }
+    // What commit() did with the earlier dumps of the name: where the one under the name was
+    // kept, whether it had changed since its checksum file was written, and which one holds the
+    // same bytes as this dump. Empty, false, empty when there was nothing of the kind.
     QString keptPath() const { return m_keptPath; }
+    bool keptDumpChanged() const { return m_keptDumpChanged; }
+    QString identicalPath() const { return m_identicalPath; }
 
     // After a failure: the file concerned and why.
     QString errorPath() const { return m_errorPath; }
@@ -60,6 +67,8 @@ private:
     bool writeAll(const QByteArray &data);
     // `written`: the SHA-256 of what this dump holds.
     bool keepEarlier(const QByteArray &written);
+    bool takeName();
+    void addFileFacts(DumpRecord *record) const;
     bool fail(const QString &path, const QString &reason);
 
     QFile m_file;
@@ -73,8 +82,9 @@ private:
     QByteArray m_sha256;
     bool m_dataUniform = true;
     char m_firstDataByte = 0;
-    Earlier m_earlier = Earlier::None;
     QString m_keptPath;
+    bool m_keptDumpChanged = false;
+    QString m_identicalPath;
     QString m_errorPath;
     QString m_error;
 };

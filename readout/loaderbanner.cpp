@@ -9,6 +9,7 @@ void BannerScanner::reset()
     m_markFound = false;
     m_head.clear();
     m_afterMark.clear();
+    m_text.clear();
 }
 
 bool BannerScanner::feed(const QByteArray &chunk)
@@ -26,7 +27,12 @@ bool BannerScanner::feed(const QByteArray &chunk)
     } else if (m_afterMark.size() < kVersionLength) {
         m_afterMark += chunk.left(kVersionLength - m_afterMark.size());
     }
-    return m_banner.feed(chunk) >= 0;
+    const qsizetype bannerEnd = m_banner.feed(chunk);
+    m_text += bannerEnd >= 0 ? chunk.left(bannerEnd) : chunk;
+    // Cut now and then rather than at every read: a megabyte of boot output costs no more.
+    if (m_text.size() > 2 * kTextLimit)
+        m_text = m_text.right(kTextLimit);
+    return bannerEnd >= 0;
 }
 
 QByteArray BannerScanner::rawVersion() const

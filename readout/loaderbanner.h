@@ -19,6 +19,10 @@ public:
 
     // The version as the text collected so far gives it (at most 8 characters, maybe none).
     QByteArray rawVersion() const;
+    // The text collected up to the end of "MICOM", its last kTextLimit bytes.
+    QByteArray text() const { return m_text.right(kTextLimit); }
+
+    static constexpr qsizetype kTextLimit = 4096;
 
 private:
     static constexpr qsizetype kVersionLength = 8;
@@ -29,6 +33,7 @@ private:
     bool m_markFound = false;
     QByteArray m_head;       // first characters of the text, for the case without a mark
     QByteArray m_afterMark;  // up to 8 characters after the first mark
+    QByteArray m_text;       // the end of the text, at most twice kTextLimit
 };
 
 // A recognised version whose characters 7 and 8 are CR LF is cut to its first 5 characters.

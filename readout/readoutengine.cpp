@@ -60,7 +60,7 @@ ReadoutEvents ReadoutEngine::stallTimeout(std::chrono::seconds quiet)
 
 void ReadoutEngine::identify(ReadoutEvents &out)
 {
-    out.push_back(BannerRead{});
+    out.push_back(BannerRead{m_banner.text()});
     QByteArray version = m_banner.rawVersion();
     m_family = familyOfVersion(version);
     if (m_family) {

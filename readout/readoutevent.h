@@ -34,6 +34,7 @@ struct DiscardInput
 // The banner came: the box answers.
 struct BannerRead
 {
+    QByteArray text;  // as received up to the end of "MICOM"; only its last 4 kB when longer
 };
 
 // The first block came: what names the dump, before any of its data is written.

@@ -1,5 +1,7 @@
 #include "serial/portchoice.h"
 
+#include <QFileInfo>
+
 PortChoice portForNumber(int number)
 {
 #ifdef Q_OS_WIN
@@ -29,5 +31,16 @@ QString labelWithDevice(const PortChoice &port)
 #else
     const QString file = deviceFile(port.device);
     return file == port.label ? port.label : port.label + " (" + file + ')';
+#endif
+}
+
+bool isPseudoTerminal(const QString &device)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(device);
+    return false;  // Windows has none; its COM ports are the ports
+#else
+    const QString real = QFileInfo(device).canonicalFilePath();
+    return (real.isEmpty() ? device : real).startsWith(QStringLiteral("/dev/pts/"));
 #endif
 }

@@ -21,3 +21,7 @@ QString deviceFile(const QString &device);
 // The port as messages name it, with the device it stands for where that is another name:
 // "COM 7 (/dev/ttyS6)". On Windows a COM port is its own device: "COM 7".
 QString labelWithDevice(const PortChoice &port);
+
+// A pseudo-terminal, such as a virtual receiver opens: gone after a reboot, or by then another
+// program's, so no port to offer at the next start.
+bool isPseudoTerminal(const QString &device);

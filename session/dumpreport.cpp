@@ -1,6 +1,8 @@
 #include "session/dumpreport.h"
 
 #include "dumpfile/dumpwriter.h"
+#include "dumpfile/earlierdump.h"
+#include "readout/readoutend.h"
 #include "session/outputfolder.h"
 
 QString savedText(const DumpWriter &dump)
@@ -11,17 +13,26 @@ QString savedText(const DumpWriter &dump)
         .arg(QString::fromLatin1(dump.sha256().toHex()));
 }
 
-QString earlierDumpText(const DumpWriter &dump)
+QString keptText(const DumpWriter &dump)
 {
-    switch (dump.earlier()) {
-    case DumpWriter::Earlier::Kept:
-        return "Kept the earlier, different dump as " + shownPath(dump.keptPath());
-    case DumpWriter::Earlier::Identical:
-        return QStringLiteral("Identical to the earlier dump of this name");
-    case DumpWriter::Earlier::None:
-        break;
-    }
-    return {};
+    if (dump.keptPath().isEmpty())
+        return {};
+    return "Kept the earlier, different dump as " + shownPath(dump.keptPath());
+}
+
+QString keptDumpChangedWarning(const DumpWriter &dump)
+{
+    if (dump.keptPath().isEmpty() || !dump.keptDumpChanged())
+        return {};
+    return "Warning: " + shownPath(dump.keptPath()) + " does not match its checksum file "
+        + shownPath(checksumPath(dump.keptPath())) + ": it was changed after it was saved. Both are kept as they were found.";
+}
+
+QString identicalText(const DumpWriter &dump)
+{
+    if (dump.identicalPath().isEmpty())
+        return {};
+    return "Identical to the earlier dump " + shownPath(dump.identicalPath());
 }
 
 QString uniformDataWarning(const DumpWriter &dump)
@@ -65,4 +76,29 @@ QString vanishedDumpText(const QString &partPath)
 {
     return "Dump incomplete: " + shownPath(partPath)
         + " was removed during the read-out (or its folder was); nothing of it is left";
+}
+
+QString totalSumWords(BlockTally::Total total)
+{
+    switch (total) {
+    case BlockTally::Total::Matched:
+        return QStringLiteral("matched");
+    case BlockTally::Total::Wrong:
+        return QStringLiteral("did not match");
+    case BlockTally::Total::NotChecked:
+        break;
+    }
+    return QStringLiteral("not checked");
+}
+
+QString resultWords(const ReadoutEnd &end)
+{
+    switch (end.reason) {
+    case EndReason::Complete:
+        return QStringLiteral("complete");
+    case EndReason::Stopped:
+        return QStringLiteral("stopped before it was complete");
+    default:
+        return endLogText(end);
+    }
 }

@@ -5,6 +5,7 @@
 #include "readout/wiretext.h"
 #include "serial/portlist.h"
 #include "session/outputfolder.h"
+#include "version.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -38,8 +39,11 @@ StartOutcome ReadoutSession::start(const ReadoutRequest &request)
     const LoaderFamily *family = familyOfSize(request.sizeKb ? request.sizeKb : kDefaultLoaderSizeKb);
     if (!family)
         return {Refused::Request, QStringLiteral("There is no %1 kB loader.").arg(request.sizeKb), QStringLiteral("Loader size")};
-    // Found out before the box is woken, not at the first block.
     const QString folder = outputFolder(request.folderText, request.defaultFolder);
+    // The default folder is made by the first read-out that goes there; any other must exist.
+    if (QDir::cleanPath(folder) == QDir::cleanPath(request.defaultFolder))
+        QDir().mkpath(folder);
+    // Found out before the box is woken, not at the first block.
     if (const QString problem = folderProblem(folder); !problem.isEmpty()) {
         const QString shown = QDir::toNativeSeparators(folder);
         return {Refused::Request, "Cannot save the dump in " + shown + ": " + problem + '.', "Error with the folder " + shown};
@@ -68,6 +72,8 @@ StartOutcome ReadoutSession::start(const ReadoutRequest &request)
     m_totalMatched = false;
     m_lineOpen = false;
     m_heldWarnings.clear();
+    m_blocksWritten = 0;
+    m_bannerText.clear();
     m_engine.setRequest(qint16(family->startBlock), qint16(family->blockCount));
     emit portOpened();
     m_silenceTimer.start();
@@ -98,7 +104,10 @@ void ReadoutSession::carryOut(const ReadoutEvents &events)
                        [this](const KeyingOff &) { Timer1.stop(); },
                        [this](const DiscardInput &) { MSComm1.discardInput(); },
                        // The handshake gets a hint of its own if it stops.
-                       [this](const BannerRead &) { m_silenceTimer.start(); },
+                       [this](const BannerRead &e) {
+                           m_bannerText = e.text;
+                           m_silenceTimer.start();
+                       },
                        [this](const FirstBlock &e) { openDump(e); },
                        [this](const WriteData &e) { writeDump(e.data); },
                        [this](const LogEntry &e) { m_pending.push_back(e); },
@@ -164,6 +173,8 @@ void ReadoutSession::openDump(const FirstBlock &block)
     const DumpPlan plan = planDump({m_headerOption, block.loaderSizeKb, block.loaderVersion, block.data});
     if (!plan.note.isEmpty())
         m_pending.push_back(LogWarning{plan.note});
+    m_loaderVersion = block.loaderVersion;
+    m_loaderSizeKb = block.loaderSizeKb;
     if (!m_dumpFile.open(pathInFolder(m_folder, plan.fileName), plan.header)) {
         end(dumpFileError());
         return;
@@ -174,8 +185,11 @@ void ReadoutSession::openDump(const FirstBlock &block)
 
 void ReadoutSession::writeDump(const QByteArray &data)
 {
-    if (!m_dumpFile.append(data))
+    if (!m_dumpFile.append(data)) {
         end(dumpFileError());
+        return;
+    }
+    ++m_blocksWritten;
 }
 
 ReadoutEnd ReadoutSession::dumpFileError() const
@@ -190,17 +204,19 @@ void ReadoutSession::end(ReadoutEnd end)
     reportEnd(end);
     if (end.reason == EndReason::Complete && m_dumpFile.isOpen()) {
         m_totalMatched = true;
-        // Only now, with every sum checked, does the dump take its name.
-        if (m_dumpFile.commit()) {
+        // Only now, with every sum checked, does the dump take its name; Saved is said once it
+        // is on the disk.
+        const bool saved = m_dumpFile.commit(record(end));
+        if (saved) {
             show({savedText(m_dumpFile)});
-            if (const QString earlier = earlierDumpText(m_dumpFile); !earlier.isEmpty())
-                show({earlier});
-            if (const QString warning = uniformDataWarning(m_dumpFile); !warning.isEmpty())
-                showWarning(warning);
         } else {
             end = dumpFileError();
             reportEnd(end);
         }
+        // Where the earlier dump went, even when the new one then could not take its name.
+        reportEarlierDumps();
+        if (const QString warning = uniformDataWarning(m_dumpFile); saved && !warning.isEmpty())
+            showWarning(warning);
     }
     m_lastEnd = end;
     // A line lost after a failed block closes what was left open; that read-out has ended before.
@@ -216,6 +232,35 @@ void ReadoutSession::reportEnd(const ReadoutEnd &end)
         show(entry);
 }
 
+void ReadoutSession::reportEarlierDumps()
+{
+    if (const QString kept = keptText(m_dumpFile); !kept.isEmpty())
+        show({kept});
+    if (const QString changed = keptDumpChangedWarning(m_dumpFile); !changed.isEmpty())
+        showWarning(changed);
+    if (const QString identical = identicalText(m_dumpFile); !identical.isEmpty())
+        show({identical});
+}
+
+DumpRecord ReadoutSession::record(const ReadoutEnd &end) const
+{
+    const BlockTally blocks = tally();
+    DumpRecord record;
+    record.time = QDateTime::currentDateTime();
+    record.tamrixVersion = QStringLiteral(TAMRIX_VERSION);
+    record.port = m_port.label == m_port.device ? m_port.device : m_port.label + " (" + m_port.device + ')';
+    record.banner = m_bannerText;
+    record.loaderVersion = m_loaderVersion;
+    record.loaderSizeKb = m_loaderSizeKb;
+    record.firstBlock = m_engine.StartBlock();
+    record.blockCount = m_engine.BlockCount();
+    record.blocksChecked = blocks.checked;
+    record.failedBlock = blocks.failedBlock;
+    record.totalSum = totalSumWords(blocks.total);
+    record.result = resultWords(end);
+    return record;
+}
+
 void ReadoutSession::closePort()
 {
     // Whatever the read-out waited for, it is over: nothing more goes to the loader.
@@ -228,18 +273,27 @@ void ReadoutSession::closePort()
     MSComm1.close();
     const bool unfinished = m_dumpFile.close();
     show({QStringLiteral("Serial port closed.")});
-    if (unfinished)
-        emit incompleteDumpLeft(QFileInfo::exists(m_dumpFile.partPath()) ? incompleteDumpText(m_dumpFile.partPath(), tally())
-                                                                         : vanishedDumpText(m_dumpFile.partPath()));
+    if (unfinished) {
+        if (QFileInfo::exists(m_dumpFile.partPath())) {
+            // The unfinished dump's record says how it ended.
+            if (!m_dumpFile.recordUnfinished(record(m_lastEnd)))
+                showWarning("Warning: cannot write " + shownPath(m_dumpFile.errorPath()) + ": " + m_dumpFile.errorString());
+            emit incompleteDumpLeft(incompleteDumpText(m_dumpFile.partPath(), tally()));
+        } else {
+            emit incompleteDumpLeft(vanishedDumpText(m_dumpFile.partPath()));
+        }
+    }
     emit portClosed();
 }
 
 BlockTally ReadoutSession::tally() const
 {
     BlockTally tally;
-    tally.checked = m_engine.blocksChecked();
+    // The engine has counted a block by the time the session writes it: one whose write failed
+    // is not in the file, and is not counted.
+    tally.checked = qMin(m_engine.blocksChecked(), m_blocksWritten);
     tally.count = m_engine.BlockCount();
-    if (m_lastEnd.reason == EndReason::BlockSumWrong)
+    if (m_lastEnd.reason == EndReason::BlockSumWrong && m_blocksWritten > tally.checked)
         tally.failedBlock = m_engine.StartBlock() + tally.checked;
     if (m_totalMatched)
         tally.total = BlockTally::Total::Matched;

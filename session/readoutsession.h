@@ -79,6 +79,9 @@ private:
     void writeDump(const QByteArray &data);
     void end(ReadoutEnd end);
     void reportEnd(const ReadoutEnd &end);
+    void reportEarlierDumps();
+    // What the record beside the dump says of this read-out, which ended as `end`.
+    DumpRecord record(const ReadoutEnd &end) const;
     ReadoutEnd dumpFileError() const;
     void closePort();
     void onDataArrived();
@@ -101,6 +104,11 @@ private:
     QStringList m_heldWarnings;   // warnings that came while it was open
     ReadoutEnd m_lastEnd;         // how the last read-out ended, for what its unfinished dump holds
     bool m_totalMatched = false;
+    int m_blocksWritten = 0;  // blocks whose data is in the dump file
+    // For the record: the banner as received, and the loader it named.
+    QByteArray m_bannerText;
+    QByteArray m_loaderVersion;
+    int m_loaderSizeKb = 0;
     QString m_outputFileName;  // the last named dump, kept between read-outs
     bool m_running = false;    // started, and its end not yet reported
 };

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -54,6 +55,34 @@ inline QString savedLine(const QString &path, const QByteArray &dump)
         .arg(shownPath(path))
         .arg(dump.size())
         .arg(QString::fromLatin1(QCryptographicHash::hash(dump, QCryptographicHash::Sha256).toHex()));
+}
+
+// The record beside a dump, as a script reads it: "key: value" a line.
+inline QMap<QString, QString> recordOf(const QString &path)
+{
+    QMap<QString, QString> record;
+    for (const QString &line : QString::fromUtf8(readFile(path)).split('\n', Qt::SkipEmptyParts))
+        record.insert(line.section(": ", 0, 0), line.section(": ", 1));
+    return record;
+}
+
+// A value of the record with its escapes read back: the bytes as they came from the line.
+inline QByteArray fromRecord(const QString &value)
+{
+    QByteArray bytes;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const char c = char(value[i].unicode());
+        const char next = i + 1 < value.size() ? char(value[i + 1].unicode()) : '\0';
+        if (c != '\\' || !next) {
+            bytes += c;
+        } else if (++i, next == 'x') {
+            bytes += char(value.mid(i + 1, 2).toInt(nullptr, 16));
+            i += 2;
+        } else {
+            bytes += next == 'r' ? '\r' : next == 'n' ? '\n' : next;
+        }
+    }
+    return bytes;
 }
 
 struct SessionRun

@@ -41,6 +41,14 @@ struct CliRun
     QString m_out, m_err;
 };
 
+// Whether the process has a handler of its own for SIGINT yet, as /proc tells.
+bool catchesInterrupt(qint64 pid)
+{
+    const QByteArray status = readFile(QStringLiteral("/proc/%1/status").arg(pid));
+    const qsizetype at = status.indexOf("SigCgt:");
+    return at >= 0 && (status.mid(at + 7).trimmed().left(16).toULongLong(nullptr, 16) >> (SIGINT - 1)) & 1;
+}
+
 }  // namespace
 
 class TestCli : public QObject
@@ -105,6 +113,23 @@ void TestCli::optionsAndConsoleText()
         QVERIFY(window.waitForFinished());
         QCOMPARE(window.exitStatus() == QProcess::NormalExit ? window.exitCode() : -1, status);
         QVERIFY((status ? window.readAllStandardError() : window.readAllStandardOutput()).contains(said));
+    }
+
+    // The demo's window leaves the remembered settings alone; one started as usual keeps its
+    // port when Ctrl-C closes it.
+    QTemporaryDir config;
+    QProcessEnvironment offscreen = noDisplay;
+    offscreen.insert("XDG_CONFIG_HOME", config.path());
+    offscreen.insert("QT_QPA_PLATFORM", "offscreen");
+    window.setProcessEnvironment(offscreen);
+    const QString settings = config.filePath("Tamrix/Tamrix.conf");
+    for (const QStringList &args : {QStringList{"--no-remember", "--port", "/dev/ttyS3"}, QStringList{"--port", "/dev/ttyS3"}}) {
+        window.start(QStringLiteral(TAMRIX), args);
+        QVERIFY(window.waitForStarted());
+        QTRY_VERIFY(catchesInterrupt(window.processId()));  // the window is up
+        ::kill(pid_t(window.processId()), SIGINT);
+        QVERIFY(window.waitForFinished() && window.exitStatus() == QProcess::NormalExit);
+        QCOMPARE(QString::fromUtf8(readFile(settings)).contains("port=/dev/ttyS3"), !args.contains("--no-remember"));
     }
 
     QCOMPARE(progressText(0, 128, 0), QStringLiteral("[........................]   0/128 blocks"));

@@ -1,6 +1,7 @@
 // Dump names, KUP headers and the file writer.
 
 #include "dumpfile/dumpname.h"
+#include "dumpfile/dumprecord.h"
 #include "dumpfile/dumpwriter.h"
 #include "dumpfile/earlierdump.h"
 #include "readout/loaderfamily.h"
@@ -13,7 +14,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QTimeZone>
+
 #ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 #endif
 
@@ -30,6 +35,11 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("MISSING");
 }
 
+QByteArray sha256(const QByteArray &data)
+{
+    return QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex();
+}
+
 }  // namespace
 
 class TestDumpFile : public QObject
@@ -43,6 +53,7 @@ private slots:
     void hostileNameBytesStayInTheFolder();
     void layoutsOnDisk();
     void noDumpIsLost();
+    void recordsBesideTheDumps();
     void writerReportsWhatGoesWrong();
     void outputFolderRules();
 };
@@ -76,6 +87,10 @@ void TestDumpFile::namesAndHeaders_data()
         << true << 128 << QByteArray("6.0.2.1 ") << other << "BL_6021_conv.bin" << t128 + "BL_6021_x";
     QTest::newRow("usual banner: CR after 7 characters")
         << true << 128 << QByteArray("6.0.2.1\r") << other << "BL_6021_conv.bin" << t128 + "BL_6021_x";
+    QTest::newRow("line end inside the 8 characters")
+        << true << 128 << QByteArray("5.1.3\r\nM") << other << "BL_513_conv.bin" << t128 + "BL_513x";
+    QTest::newRow("blank before the line end")
+        << true << 128 << QByteArray("5.1.3 \nMI") << other << "BL_513_conv.bin" << t128 + "BL_513x";
 }
 
 void TestDumpFile::namesAndHeaders()
@@ -126,10 +141,10 @@ void TestDumpFile::hostileNameBytesStayInTheFolder()
          {QByteArray("BL:$DAT"), QByteArray("BLCON. "), QByteArray("BLNUL:."), QByteArray("BL\xe9 . \xff")}) {
         const DumpPlan named = plan(true, 128, "", frame);
         DumpWriter writer;
-        QVERIFY2(writer.open(dir.filePath(named.fileName), named.header) && writer.append("d") && writer.commit(),
+        QVERIFY2(writer.open(dir.filePath(named.fileName), named.header) && writer.append("d") && writer.commit({}),
                  qPrintable(writer.errorString()));
         writer.close();
-        names << named.fileName << named.fileName + ".sha256";
+        names << named.fileName << named.fileName + ".sha256" << named.fileName + ".txt";
     }
     names.sort();
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), names);
@@ -157,7 +172,7 @@ void TestDumpFile::layoutsOnDisk()
         QVERIFY(writer.append(data.left(1024)));
         QCOMPARE(QFileInfo(part).size(), c.headerSize + 1024);  // on disk before close
         QVERIFY(writer.append(data.mid(1024)));
-        QVERIFY(writer.commit());
+        QVERIFY(writer.commit({}));
         QVERIFY(!writer.isOpen());  // closed before it is renamed: Windows renames no open file
         QVERIFY(!writer.close());   // nothing unfinished left behind
         QVERIFY(!QFile::exists(part));
@@ -175,31 +190,63 @@ void TestDumpFile::noDumpIsLost()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("BLdump.bin");
-    const auto write = [&](const QByteArray &data) {
-        DumpWriter writer;
-        const bool ok = writer.open(path, {}) && writer.append(data) && writer.commit();
+    const auto numbered = [&](int n) { return n < 0 ? QString() : n ? numberedPath(path, n) : path; };
+    DumpWriter writer;
+    // Writes a dump and checks what became of the earlier ones: the number the one under the name
+    // was kept as, the one holding the same bytes (0: the name itself; -1: none).
+    const auto write = [&](const QByteArray &data, int kept, int identical) {
+        const bool ok = writer.open(path, {}) && writer.append(data) && writer.commit({});
         writer.close();
-        return std::make_pair(ok, writer.earlier() == DumpWriter::Earlier::Kept ? writer.keptPath() : QString());
+        return ok && writer.keptPath() == numbered(kept ? kept : -1) && writer.identicalPath() == numbered(identical);
     };
-    QVERIFY(write("first").first);
-    // Different bytes under the name: the earlier file moves to the first free numbered name.
-    QCOMPARE(write("second"), std::make_pair(true, dir.filePath("BLdump.1.bin")));
-    QCOMPARE(write("third"), std::make_pair(true, dir.filePath("BLdump.2.bin")));
-    QCOMPARE(write("third"), std::make_pair(true, QString()));  // identical: nothing to keep
-    QCOMPARE(readAll(path), QByteArray("third"));
-    QCOMPARE(readAll(dir.filePath("BLdump.1.bin")), QByteArray("first"));
-    QCOMPARE(readAll(dir.filePath("BLdump.2.bin")), QByteArray("second"));
+    QVERIFY(write("box D", 0, -1));
+    QVERIFY(write("box E", 1, -1));
+    QVERIFY(write("box D", 2, 1));  // under the name was E: kept, and D is found among the numbered
+    QVERIFY(write("box D", 0, 0));  // the same bytes under the name: nothing to keep
+    QCOMPARE(readAll(path), QByteArray("box D"));
+    QCOMPARE(readAll(numbered(1)), QByteArray("box D"));
+    QCOMPARE(readAll(numbered(2)), QByteArray("box E"));
     QCOMPARE(numberedPath("/d/BL_61234_conv.bin", 3), QStringLiteral("/d/BL_61234_conv.3.bin"));
     QCOMPARE(numberedPath("/d/dump", 1), QStringLiteral("/d/dump.1"));
 
+    // A kept dump is renamed with its checksum file and record: it keeps its date, and the next
+    // number is one more than the highest in use, not the first free one.
+    const QDateTime readLastYear = QDateTime::currentDateTime().addYears(-1);
+    QFile earlier(path);
+    QVERIFY(earlier.open(QIODevice::ReadWrite) && earlier.setFileTime(readLastYear, QFileDevice::FileModificationTime));
+    earlier.close();
+    for (const QString &file : {numbered(1), numbered(1) + ".sha256", numbered(1) + ".txt"})
+        QVERIFY(QFile::remove(file));
+    QVERIFY(write("box F", 3, -1));
+    QCOMPARE(readAll(numbered(3)), QByteArray("box D"));
+    QCOMPARE(QFileInfo(numbered(3)).lastModified().toSecsSinceEpoch(), readLastYear.toSecsSinceEpoch());
+    QCOMPARE(readAll(numbered(3) + ".sha256"), sha256("box D") + "  BLdump.3.bin\n");
+    QVERIFY(QFile::exists(numbered(3) + ".txt"));
+    QVERIFY(!QFile::exists(numbered(1)));
+
+    // A dump changed since it was saved is kept as it is, with its checksum as it was: nothing
+    // certifies the damage. A dump without a checksum file gets none made up.
+    QFile damaged(path);
+    QVERIFY(damaged.open(QIODevice::ReadWrite) && damaged.write("B") == 1);
+    damaged.close();
+    QVERIFY(write("box G", 4, -1));
+    QVERIFY(writer.keptDumpChanged());
+    QCOMPARE(readAll(numbered(4)), QByteArray("Box F"));
+    QCOMPARE(readAll(numbered(4) + ".sha256"), sha256("box F") + "  BLdump.4.bin\n");
+    QVERIFY(QFile::remove(path + ".sha256"));
+    QVERIFY(write("box H", 5, -1));
+    QVERIFY(!writer.keptDumpChanged());
+    QVERIFY(!QFile::exists(numbered(5) + ".sha256"));
+    QVERIFY(QFile::exists(numbered(5) + ".txt"));
+
 #ifndef Q_OS_WIN  // tools/windows-check gives the checksum files that Windows wrote to sha256sum
-    // Each dump has its checksum file, and sha256sum agrees with every one of them.
+    // sha256sum agrees with every checksum file but the changed dump's.
     QProcess check;
     check.setWorkingDirectory(dir.path());
-    check.start("sha256sum", {"-c", "BLdump.bin.sha256", "BLdump.1.bin.sha256", "BLdump.2.bin.sha256"});
+    check.start("sha256sum", {"-c", "BLdump.bin.sha256", "BLdump.2.bin.sha256", "BLdump.3.bin.sha256", "BLdump.4.bin.sha256"});
     QVERIFY(check.waitForFinished());
-    QCOMPARE(check.readAllStandardOutput(), QByteArray("BLdump.bin: OK\nBLdump.1.bin: OK\nBLdump.2.bin: OK\n"));
-    QCOMPARE(check.exitCode(), 0);
+    QCOMPARE(check.readAllStandardOutput(),
+             QByteArray("BLdump.bin: OK\nBLdump.2.bin: OK\nBLdump.3.bin: OK\nBLdump.4.bin: FAILED\n"));
 #endif
 
     // One claim on a name at a time; closing gives it up. No data is uniform here.
@@ -212,6 +259,54 @@ void TestDumpFile::noDumpIsLost()
     QCOMPARE(second.errorString(), QStringLiteral("another read-out is writing it"));
     QVERIFY(first.close());
     QVERIFY(second.open(path, {}));
+}
+
+void TestDumpFile::recordsBesideTheDumps()
+{
+    // For a person and a script: one "key: value" a line, the banner's bytes as they came with
+    // control characters, bytes above 127 and the backslash made visible.
+    DumpRecord record;
+    record.time = QDateTime(QDate(2026, 3, 4), QTime(10, 22, 31), QTimeZone(3600));
+    record.tamrixVersion = "2.2";
+    record.port = "COM 1 (/dev/ttyS0)";
+    record.banner = "\r\nKAON \\ \x1b[2J\xe9 Version 6.0.2.1\r\nMICOM";
+    record.loaderVersion = "6.0.2.1\r";
+    record.loaderSizeKb = 128;
+    record.firstBlock = 1920;
+    record.blockCount = 128;
+    record.blocksChecked = 3;
+    record.failedBlock = 1923;
+    record.totalSum = "not checked";
+    record.result = "CRC Error while receiving BLOCK: 1923";
+    QTemporaryDir dir;
+    const QString path = dir.filePath("BLdump.bin");
+    DumpWriter writer;
+    QVERIFY(writer.open(path, {}) && writer.append("data") && writer.close() && writer.recordUnfinished(record));
+    QCOMPARE(readAll(path + ".part.txt"),
+             "time: 2026-03-04T10:22:31+01:00\n"
+             "tamrix version: 2.2\n"
+             "port: COM 1 (/dev/ttyS0)\n"
+             "banner: \\r\\nKAON \\\\ \\x1b[2J\\xe9 Version 6.0.2.1\\r\\nMICOM\n"
+             "loader version: 6.0.2.1\\r\n"
+             "loader size: 128 kB\n"
+             "first block: 1920\n"
+             "block count: 128\n"
+             "blocks checked: 3\n"
+             "failed block: 1923\n"
+             "total sum: not checked\n"
+             "result: CRC Error while receiving BLOCK: 1923\n"
+             "size: 4\n"
+             "sha256: "
+                 + sha256("data") + '\n');
+
+    // The next read-out of the name starts the unfinished dump and its record afresh. A complete
+    // dump's record is under its name and says what became of the earlier dump.
+    QVERIFY(writer.open(path, {}));
+    QVERIFY(!QFile::exists(path + ".part.txt"));
+    QVERIFY(writer.append("data") && writer.commit(record) && !writer.close());
+    QVERIFY(writer.open(path, {}) && writer.append("other") && writer.commit(record));
+    QVERIFY(readAll(path + ".txt").endsWith("size: 5\nsha256: " + sha256("other") + "\nkept earlier dump: BLdump.1.bin\n"));
+    QVERIFY(readAll(dir.filePath("BLdump.1.bin.txt")).endsWith("size: 4\nsha256: " + sha256("data") + '\n'));
 }
 
 void TestDumpFile::writerReportsWhatGoesWrong()
@@ -239,6 +334,20 @@ void TestDumpFile::writerReportsWhatGoesWrong()
         QVERIFY(!writer.errorString().isEmpty());
         QVERIFY(writer.close());
     }
+    // A disk that fills up inside a block: the block is taken out again, so an unfinished dump
+    // holds whole blocks, as many as it is said to hold.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit unlimited{}, small{};
+    QVERIFY(getrlimit(RLIMIT_FSIZE, &unlimited) == 0);
+    small = unlimited;
+    small.rlim_cur = 2 * 1024 + 500;
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+    const bool filled = writer.open(dir.filePath("filling.bin"), {}) && writer.append(QByteArray(1024, 'a'))
+        && writer.append(QByteArray(1024, 'b')) && !writer.append(QByteArray(1024, 'c'));
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &unlimited) == 0);
+    QVERIFY(filled);
+    QCOMPARE(QFileInfo(dir.filePath("filling.bin.part")).size(), 2048);
+    QCOMPARE(writer.errorString(), QStringLiteral("File too large"));
 #endif
 }
 

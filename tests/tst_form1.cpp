@@ -10,6 +10,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -42,6 +43,10 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
+#ifndef Q_OS_WIN
+        // A home of the test's own: the window's default folder is in it.
+        qputenv("HOME", m_home.path().toLocal8Bit());
+#endif
         // Windows' own folder dialog runs a loop of its own that a test cannot answer.
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     }
@@ -54,6 +59,9 @@ private slots:
     void linkOpensTheWebPage();
     void portListCommandLineAndMemory();
     void portNamesShowWhole();
+
+private:
+    QTemporaryDir m_home;
 };
 
 namespace {
@@ -103,6 +111,16 @@ bool captionFits(QWidget *c)
     return text.isEmpty() || QFontMetrics(c->font()).horizontalAdvance(text) <= room.width();
 }
 
+// The window's default folder: the portable copy's own on Windows, one in the home on Linux.
+QString defaultFolderShown()
+{
+#ifdef Q_OS_WIN
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator();
+#else
+    return QDir::home().filePath("Tamrix") + '/';
+#endif
+}
+
 }  // namespace
 
 void TestForm1::startsAsDesigned()
@@ -137,8 +155,10 @@ void TestForm1::startsAsDesigned()
         }
     }
     QCOMPARE(logText(w), QStringLiteral("Select the COM-Port, the size of the BootLoader, click OPEN and turn the STB on."));
-    QCOMPARE(child<QLineEdit>(w, "Text2")->text(),
-             QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator());
+    QCOMPARE(child<QLineEdit>(w, "Text2")->text(), defaultFolderShown());
+#ifndef Q_OS_WIN
+    QVERIFY(!QFileInfo::exists(QDir::home().filePath("Tamrix")));  // made by the first read-out, not at start
+#endif
 
     auto *ports = child<QComboBox>(w, "cmbCom");
     QVERIFY(ports->count() >= 4);  // then the system's own ports
@@ -286,7 +306,7 @@ void TestForm1::directoryButtonUsesTheFolderDialog()
     w.show();
     QTemporaryDir chosen;
     auto *folder = child<QLineEdit>(w, "Text2");
-    const QString programFolder = folder->text();
+    const QString defaultText = folder->text();
     QString title, openedAt;
 
     const auto answerDialog = [&](bool accept) {
@@ -309,16 +329,22 @@ void TestForm1::directoryButtonUsesTheFolderDialog()
     answerDialog(true);
     child<QPushButton>(w, "cmdDir")->click();
     QCOMPARE(title, QStringLiteral("Select a directory for saving data."));
-    QCOMPARE(openedAt, QDir(programFolder).absolutePath());
+#ifdef Q_OS_WIN
+    QCOMPARE(openedAt, QDir(defaultText).absolutePath());
+#else
+    // At the default folder, or, while it is not made yet, where it is to be made.
+    const QString defaultPath = QDir(QDir::fromNativeSeparators(defaultText)).absolutePath();
+    QCOMPARE(openedAt, QFileInfo(defaultPath).isDir() ? defaultPath : QDir::homePath());
+#endif
     QCOMPARE(folder->text(), QDir::toNativeSeparators(chosen.path()) + QDir::separator());
 
-    // It opens at the folder in the box; cancelling goes back to the program's folder.
+    // It opens at the folder in the box; cancelling goes back to the default folder.
     QVERIFY(QDir(chosen.path()).mkdir("sub"));
     folder->setText(chosen.filePath("sub"));
     answerDialog(false);
     QTest::keyClick(child<QPushButton>(w, "cmdDir"), Qt::Key_Enter, Qt::KeypadModifier);
     QCOMPARE(openedAt, chosen.filePath("sub"));
-    QCOMPARE(folder->text(), programFolder);
+    QCOMPARE(folder->text(), defaultText);
 }
 
 void TestForm1::linkOpensTheWebPage()
@@ -390,16 +416,22 @@ void TestForm1::portListCommandLineAndMemory()
     }
 
     // What was used last comes back at the next start, saved when a read-out starts and when
-    // the window closes; a folder removed since gives the default.
+    // the window closes; a folder typed relative comes back absolute, a folder removed since
+    // gives the default. The system's temporary folder is here one of the test's own.
     QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("dumps"));
+    QVERIFY(QDir(dir.path()).mkdir("dumps") && QDir(dir.path()).mkdir("tmp"));
+    const QString startedIn = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    for (const char *name : {"TMPDIR", "TMP", "TEMP"})
+        qputenv(name, dir.filePath("tmp").toLocal8Bit());
+    const QString dumps = QDir::toNativeSeparators(dir.filePath("dumps")) + QDir::separator();
     QSettings store(dir.filePath("Tamrix.conf"), QSettings::IniFormat);
     Form1 last;
     last.rememberIn(&store);
     last.setMessageBoxHandler([](const QString &, const QString &) { return true; });
     child<QRadioButton>(last, "optBL64")->click();
     child<QCheckBox>(last, "chkBL")->click();
-    child<QLineEdit>(last, "Text2")->setText(dir.filePath("dumps/"));
+    last.prefill({{}, QStringLiteral("dumps")});
     choosePort(last, QStringLiteral("/dev/tamrix-no-such-port"));
     clickOpen(last);
     {
@@ -414,16 +446,28 @@ void TestForm1::portListCommandLineAndMemory()
     Form1 next;
     next.rememberIn(&store);
     QCOMPARE(child<QComboBox>(next, "cmbCom")->currentIndex(), 2);
-    QCOMPARE(child<QLineEdit>(next, "Text2")->text(), dir.filePath("dumps/"));
+    QCOMPARE(child<QLineEdit>(next, "Text2")->text(), dumps);
     QCOMPARE(child<QLineEdit>(next, "txtStart")->text() + child<QLineEdit>(next, "txtNumber")->text(),
              QStringLiteral("19840064"));
     QVERIFY(child<QRadioButton>(next, "optBL64")->isChecked() && child<QCheckBox>(next, "chkBL")->isChecked());
     QCOMPARE(controlStates(next), QString(kIdle).replace("optBL64+ optBL128+", "optBL64- optBL128-"));
+
+    // A temporary folder and a pseudo-terminal, as the demo's, are gone after a reboot: what was
+    // remembered before stays.
+    child<QLineEdit>(next, "Text2")->setText(dir.filePath("tmp/demo"));
+#ifndef Q_OS_WIN
+    choosePort(next, QStringLiteral("/dev/pts/7"));
+#endif
+    next.close();
+    Form1 after;
+    after.rememberIn(&store);
+    QCOMPARE(child<QComboBox>(after, "cmbCom")->currentIndex(), 2);
+    QCOMPARE(child<QLineEdit>(after, "Text2")->text(), dumps);
     QVERIFY(QDir(dir.filePath("dumps")).removeRecursively());
     Form1 gone;
     gone.rememberIn(&store);
-    QCOMPARE(child<QLineEdit>(gone, "Text2")->text(),
-             QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator());
+    QCOMPARE(child<QLineEdit>(gone, "Text2")->text(), defaultFolderShown());
+    QVERIFY(QDir::setCurrent(startedIn));
 }
 
 void TestForm1::portNamesShowWhole()

@@ -68,7 +68,7 @@ QStringList event(const ReadoutEvent &e, const QByteArray &read, bool headerOpti
             [](const KeyingOn &) { return QStringList{"keying on"}; },
             [](const KeyingOff &) { return QStringList{"keying off"}; },
             [](const DiscardInput &) { return QStringList{"discard"}; },
-            [](const BannerRead &) { return QStringList{"banner"}; },
+            [](const BannerRead &banner) { return QStringList{"banner " + quoted(banner.text)}; },
             [&](const FirstBlock &block) {
                 const DumpPlan plan = planDump({headerOption, block.loaderSizeKb, block.loaderVersion, block.data});
                 QStringList lines;

@@ -18,6 +18,7 @@ private slots:
     void failedReadoutsLeaveAnIncompleteDump_data();
     void failedReadoutsLeaveAnIncompleteDump();
     void aFailedBlockKeepsPortAndDumpOpenUntilStop();
+    void earlierDumpsAreComparedAndKeptAsTheyWere();
     void readoutsNeverTakeEachOthersDump();
 };
 
@@ -81,7 +82,8 @@ void TestSession::completeReadoutsInEveryLayout()
     QCOMPARE(dump, fileHeader + r.image());
     QCOMPARE(r.image().size(), blocks * 1024);
     QCOMPARE(r.dump(kept), QByteArray());
-    QCOMPARE(r.files(), (QStringList{kept, kept + ".sha256", fileName, fileName + ".sha256", "image.bin"}));
+    // The earlier dump had no checksum file and gets none made up.
+    QCOMPARE(r.files(), (QStringList{kept, fileName, fileName + ".sha256", fileName + ".txt", "image.bin"}));
     const int start = 2048 - blocks;
     QCOMPARE(afterKeying(r.receiver.received()), completeWire(start, blocks));
     const QString saved = savedLine(r.path(fileName), dump) + "Kept the earlier, different dump as " + shownPath(r.path(kept))
@@ -94,6 +96,23 @@ void TestSession::completeReadoutsInEveryLayout()
                  + blockLog(start, blocks) + "Transfer succesfull!\r\n" + saved + "Serial port closed.\r\n");
     QCOMPARE(r.session.outputFileName(), header ? fileName : QString());
     QCOMPARE(r.progress, blocks);
+
+    // The record beside it: how it was read and what the file holds.
+    const QMap<QString, QString> record = recordOf(r.path(fileName + ".txt"));
+    QCOMPARE(record.value("port"), r.receiver.devicePath());
+    QVERIFY(QDateTime::fromString(record.value("time"), Qt::ISODate).secsTo(QDateTime::currentDateTime()) < 60);
+    QVERIFY(!record.value("tamrix version").isEmpty());
+    const QByteArray banner = fromRecord(record.value("banner"));
+    QVERIFY2(banner.endsWith("\r\nMICOM"), banner.right(40).constData());
+    QCOMPARE(banner.size() == 4096, args.contains("--noise") || args.contains("--binary-noise"));
+    QCOMPARE(record.value("loader version"), identified.section("\r\n", 0, 0).replace("\r", "\\r"));
+    QCOMPARE(record.value("loader size"), identified.section("BL size:  ", 1).section("\r\n", 0, 0));
+    QCOMPARE(record.value("first block"), QString::number(start));
+    QCOMPARE(record.value("blocks checked") + record.value("block count"), QString::number(blocks) + QString::number(blocks));
+    QCOMPARE(record.value("total sum") + ", " + record.value("result"), QStringLiteral("matched, complete"));
+    QCOMPARE(record.value("size"), QString::number(dump.size()));
+    QCOMPARE(record.value("sha256"), QCryptographicHash::hash(dump, QCryptographicHash::Sha256).toHex());
+    QCOMPARE(record.value("kept earlier dump"), kept);
     QVERIFY(!r.session.isPortOpen());
     QVERIFY(!r.session.isDumpFileOpen());
 }
@@ -109,6 +128,8 @@ void TestSession::failedReadoutsLeaveAnIncompleteDump_data()
     // The extra bytes come with the frame or just after it, so they spoil block 1921 or 1922.
     QTest::newRow("extra bytes after a frame") << QStringList{"--extra", "1:5"} << "" << int(Reason::TooManyBytes) << -2;
     QTest::newRow("a folder in the dump's place") << QStringList{} << "" << int(Reason::DumpFileError) << -1;
+    // The fourth block fills the disk: it is not in the file, and not counted.
+    QTest::newRow("a full disk") << QStringList{} << "" << int(Reason::DumpFileError) << 3;
     QTest::newRow("stop waiting for the banner") << QStringList{"--silent"} << "on.\r\n" << int(Reason::Stopped) << -1;
     QTest::newRow("stop waiting for flash end") << QStringList{"--line-gap", "60000"} << "kB\r\n" << int(Reason::Stopped) << -1;
     QTest::newRow("stop at ACK in the wrong case") << QStringList{"--wrong-case"} << "got answer...\r\n"
@@ -141,6 +162,11 @@ void TestSession::aFailedBlockKeepsPortAndDumpOpenUntilStop()
     QVERIFY(r.log.endsWith("CRC Error while receiving BLOCK: 1921\r\nSerial port closed.\r\n"
                            + incompleteLine(r.path("BLdump.bin.part"), "1 of 128 checked blocks and the failed block 1921")));
     QVERIFY(!r.session.isDumpFileOpen());
+    // Its record says how it ended and what it holds.
+    const QMap<QString, QString> record = recordOf(r.path("BLdump.bin.part.txt"));
+    QCOMPARE(record.value("blocks checked") + ", " + record.value("failed block") + ", " + record.value("size"),
+             QStringLiteral("1, 1921, 2048"));
+    QCOMPARE(record.value("result"), QStringLiteral("CRC Error while receiving BLOCK: 1921"));
 
     // Open again: the receiver is switched off and on, and the dump starts afresh.
     const qsizetype firstSession = r.receiver.received().size();
@@ -151,14 +177,56 @@ void TestSession::aFailedBlockKeepsPortAndDumpOpenUntilStop()
     QVERIFY(!r.log.contains("CRC Error"));
     QCOMPARE(afterKeying(r.receiver.received().mid(firstSession)), completeWindowWire());
     QCOMPARE(r.dump(), r.image());
-    QCOMPARE(r.files(), (QStringList{"BLdump.bin", "BLdump.bin.sha256", "image.bin"}));
+    const QStringList files{"BLdump.bin", "BLdump.bin.sha256", "BLdump.bin.txt", "image.bin"};
+    QCOMPARE(r.files(), files);
 
     // A second read-out of the same box proves the first.
     QVERIFY(r.open());
     QVERIFY(r.waitForEnd());
-    QVERIFY(
-        r.log.endsWith(savedLine(r.path(), r.image()) + "Identical to the earlier dump of this name\r\nSerial port closed.\r\n"));
-    QCOMPARE(r.files(), (QStringList{"BLdump.bin", "BLdump.bin.sha256", "image.bin"}));
+    QVERIFY(r.log.endsWith(savedLine(r.path(), r.image()) + "Identical to the earlier dump " + shownPath(r.path())
+                           + "\r\nSerial port closed.\r\n"));
+    QCOMPARE(r.files(), files);
+}
+
+void TestSession::earlierDumpsAreComparedAndKeptAsTheyWere()
+{
+    // Box D, box E, box D again, into one folder. Before the third read-out the file under the name
+    // (E's) is changed on the disk.
+    SessionRun r;
+    const QStringList named{"--version", "6.0.2.1"};
+    const QString name = "BL_6021_conv.bin";
+    QVERIFY(r.start(named, true) && r.waitForEnd());
+    const QByteArray boxD = r.dump(name);
+    QByteArray imageE = r.image();
+    imageE[5000] = char(imageE[5000] ^ 0x5A);
+    QFile e(r.path("e.bin"));
+    QVERIFY(e.open(QIODevice::WriteOnly) && e.write(imageE) == imageE.size());
+    e.close();
+    r.receiver.stop();
+    QVERIFY(r.receiver.start(named + QStringList{"--image", e.fileName()}) && r.open(true) && r.waitForEnd());
+    QVERIFY(r.log.endsWith("Kept the earlier, different dump as " + shownPath(r.path("BL_6021_conv.1.bin"))
+                           + "\r\nSerial port closed.\r\n"));
+    QFile changed(r.path(name));
+    QVERIFY(changed.open(QIODevice::ReadWrite) && changed.seek(100) && changed.write("changed") == 7);
+    changed.close();
+
+    r.receiver.stop();
+    QVERIFY(r.receiver.start(named + QStringList{"--image", r.path("image.bin")}) && r.open(true) && r.waitForEnd());
+    const QString kept = shownPath(r.path("BL_6021_conv.2.bin"));
+    QVERIFY2(r.log.endsWith(savedLine(r.path(name), boxD) + "Kept the earlier, different dump as " + kept + "\r\nWarning: " + kept
+                            + " does not match its checksum file " + kept
+                            + ".sha256: it was changed after it was saved. Both are kept as they were found.\r\n"
+                              "Identical to the earlier dump "
+                            + shownPath(r.path("BL_6021_conv.1.bin")) + "\r\nSerial port closed.\r\n"),
+             qPrintable(r.log));
+    QCOMPARE(recordOf(r.path(name + ".txt")).value("identical earlier dump"), QStringLiteral("BL_6021_conv.1.bin"));
+    // sha256sum finds the change in the kept file, which nothing certified.
+    QProcess check;
+    check.setWorkingDirectory(r.folder.path());
+    check.start("sha256sum", {"-c", name + ".sha256", "BL_6021_conv.1.bin.sha256", "BL_6021_conv.2.bin.sha256"});
+    QVERIFY(check.waitForFinished());
+    QCOMPARE(check.readAllStandardOutput(),
+             QByteArray("BL_6021_conv.bin: OK\nBL_6021_conv.1.bin: OK\nBL_6021_conv.2.bin: FAILED\n"));
 }
 
 void TestSession::readoutsNeverTakeEachOthersDump()

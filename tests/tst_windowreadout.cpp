@@ -6,6 +6,7 @@
 #include "session/outputfolder.h"
 #include "support/virtualreceiver.h"
 
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -173,8 +174,8 @@ void TestWindowReadout::aFolderThatCannotTakeTheDumpIsRefusedAtOpen_data()
                                     << "it does not exist";
     QTest::newRow("read-only folder") << "read-only"
                                       << "";
-    QTest::newRow("empty text: the program's folder") << "empty"
-                                                      << "";
+    QTest::newRow("empty text: the default folder") << "empty"
+                                                    << "";
     QTest::newRow("another read-out writes the dump") << "claimed"
                                                       << "";
 }
@@ -196,6 +197,10 @@ void TestWindowReadout::aFolderThatCannotTakeTheDumpIsRefusedAtOpen()
     } else if (kind == "empty") {
         folder.clear();
     }
+    // The default folder goes into a home of the test's own.
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", dir.path().toLocal8Bit());
+    const auto restoreHome = qScopeGuard([&] { qputenv("HOME", home); });
     DumpWriter other;
     if (kind == "claimed")
         QVERIFY(QDir().mkdir(folder) && other.claim(folder + "/BLdump.bin") == DumpWriter::Claim::Held);
@@ -207,9 +212,10 @@ void TestWindowReadout::aFolderThatCannotTakeTheDumpIsRefusedAtOpen()
     const QString log = logText(w.form);
     clickOpen(w.form);
     if (kind == "empty") {
-        // The program's own folder, which the build tree lets us write.
+        // The default folder, made by the first read-out that goes there.
         QVERIFY(w.boxes.isEmpty());
         QVERIFY(w.form.isPortOpen());
+        QVERIFY(QFileInfo(dir.filePath("Tamrix")).isDir());
         clickClose(w.form);
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "ui/form1.h"
 
+#include "serial/portlist.h"
 #include "session/outputfolder.h"
 #include "ui/portbox.h"
 
@@ -21,6 +22,20 @@ const QString kPortKey = QStringLiteral("port");
 const QString kFolderKey = QStringLiteral("folder");
 const QString kSizeKey = QStringLiteral("sizeKb");
 const QString kHeaderKey = QStringLiteral("header");
+
+QString realPath(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
+}
+
+// A folder the system empties, at a reboot or before.
+bool isTemporary(const QString &folder)
+{
+    const QString temporary = realPath(QDir::tempPath());
+    const QString path = realPath(folder);
+    return path == temporary || path.startsWith(temporary + '/');
+}
 
 }  // namespace
 
@@ -43,8 +58,18 @@ void Form1::saveSettings()
 {
     if (!m_store)
         return;
-    m_store->setValue(kPortKey, cmbCom->currentText().trimmed());
-    m_store->setValue(kFolderKey, Text2->text());
+    // A pseudo-terminal and a temporary folder do not outlive a reboot: what was remembered
+    // before stays instead.
+    const QString port = cmbCom->currentText().trimmed();
+    if (!isPseudoTerminal(portForText(port, cmbCom->entries()).device))
+        m_store->setValue(kPortKey, port);
+    // Absolute, as the next start may be in another folder; the default as none, so that it
+    // stays whatever this copy's default is then.
+    const QString folder = outputFolder(Text2->text(), defaultFolder());
+    if (realPath(folder) == realPath(defaultFolder()))
+        m_store->setValue(kFolderKey, QString());
+    else if (!isTemporary(folder))
+        m_store->setValue(kFolderKey, QDir::toNativeSeparators(QDir(folder).absolutePath()) + QDir::separator());
     m_store->setValue(kSizeKey, sizeOption());
     m_store->setValue(kHeaderKey, chkBL->isChecked());
 }
@@ -102,8 +127,11 @@ void Form1::onCmdDirClick()
 QString Form1::BrowseForFolder(const QString &sTitle)
 {
     QFileDialog dialog(this, sTitle);
-    // It opens at the folder in "Save to", where the next folder is most likely near.
-    const QString current = outputFolder(Text2->text(), defaultFolder());
+    // It opens at the folder in "Save to", where the next folder is most likely near, or the
+    // nearest one above it that is there: the default folder is made only by a read-out.
+    QString current = QDir::cleanPath(outputFolder(Text2->text(), defaultFolder()));
+    while (!QFileInfo(current).isDir() && QFileInfo(current).path() != current)
+        current = QFileInfo(current).path();
     if (QFileInfo(current).isDir())
         dialog.setDirectory(current);
     dialog.setFileMode(QFileDialog::Directory);

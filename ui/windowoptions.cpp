@@ -15,7 +15,9 @@ WindowCommandLine parseWindowCommandLine(const QStringList &arguments)
                                   QStringLiteral("DEVICE"));
     const QCommandLineOption output(QStringLiteral("output"), QStringLiteral("Start with this folder in \"Save to\"."),
                                     QStringLiteral("DIR"));
-    parser.addOptions({help, version, port, output});
+    const QCommandLineOption noRemember(QStringLiteral("no-remember"),
+                                        QStringLiteral("Start with the window's defaults and remember nothing of this run."));
+    parser.addOptions({help, version, port, output, noRemember});
 
     QString problem;
     if (!parser.parse(arguments))
@@ -30,7 +32,7 @@ WindowCommandLine parseWindowCommandLine(const QStringList &arguments)
         return {WindowCommandLine::Action::ShowText,
                 {},
                 QCoreApplication::applicationName() + ' ' + QCoreApplication::applicationVersion() + '\n'};
-    return {WindowCommandLine::Action::Show, {parser.value(port), parser.value(output)}, {}};
+    return {WindowCommandLine::Action::Show, {parser.value(port), parser.value(output), !parser.isSet(noRemember)}, {}};
 }
 
 bool answersWithoutWindow(const WindowCommandLine &commandLine, const QStringList &arguments)

@@ -8,6 +8,7 @@ struct WindowOptions
 {
     QString port;          // typed into the port box
     QString outputFolder;  // put into "Save to"
+    bool remember = true;  // the settings of earlier starts come back, and these are kept
 };
 
 struct WindowCommandLine
