@@ -248,7 +248,7 @@ DumpRecord ReadoutSession::record(const ReadoutEnd &end) const
     DumpRecord record;
     record.time = QDateTime::currentDateTime();
     record.tamrixVersion = QStringLiteral(TAMRIX_VERSION);
-    record.port = m_port.label == m_port.device ? m_port.device : m_port.label + " (" + m_port.device + ')';
+    record.port = labelWithDevice(m_port);
     record.banner = m_bannerText;
     record.loaderVersion = m_loaderVersion;
     record.loaderSizeKb = m_loaderSizeKb;
