@@ -74,6 +74,8 @@ StartOutcome ReadoutSession::start(const ReadoutRequest &request)
     m_heldWarnings.clear();
     m_blocksWritten = 0;
     m_bannerText.clear();
+    m_loaderVersion.clear();
+    m_loaderSizeKb = 0;
     m_engine.setRequest(qint16(family->startBlock), qint16(family->blockCount));
     emit portOpened();
     m_silenceTimer.start();

@@ -217,13 +217,9 @@ void Form1::load()
     ProgressBar1->setValue(0);
     ProgressBar1->setEnabled(false);
     Text1->setPlainText(QStringLiteral("Select the COM-Port, the size of the BootLoader, click OPEN and turn the STB on."));
-    Text2->setText(defaultFolder());
+    m_defaultFolder = defaultFolder(QCoreApplication::applicationDirPath());
+    Text2->setText(m_defaultFolder);
     selectSizeOption(defaultLoaderSize());
-}
-
-QString Form1::defaultFolder() const
-{
-    return ::defaultFolder(QCoreApplication::applicationDirPath());
 }
 
 void Form1::prefill(const WindowOptions &options)

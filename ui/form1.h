@@ -74,7 +74,6 @@ private:
     void setTabOrder();
     void connectControls();
     void load();
-    QString defaultFolder() const;
     void showMessageBox(const QString &prompt, const QString &title);
     bool askQuestion(const QString &prompt, const QString &title);
 
@@ -133,4 +132,6 @@ private:
     MessageBoxHandler m_messageBoxHandler;
     QSettings *m_store = nullptr;
     bool m_askBeforeClosing = true;
+    // Found once at start-up: on Windows it tries a file in the program's folder.
+    QString m_defaultFolder;
 };

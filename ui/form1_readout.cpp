@@ -16,7 +16,7 @@ void Form1::RunReadout()
     // What a read-out was tried with comes back at the next start, even if this one never ends.
     saveSettings();
     const ReadoutRequest request{cmbCom->currentText(), cmbCom->entries(), sizeOption(),
-                                 chkBL->isChecked(),    Text2->text(),     defaultFolder()};
+                                 chkBL->isChecked(),    Text2->text(),     m_defaultFolder};
     if (!OpenPort(request))
         ClosePort();
 }

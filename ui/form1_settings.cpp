@@ -65,8 +65,8 @@ void Form1::saveSettings()
         m_store->setValue(kPortKey, port);
     // Absolute, as the next start may be in another folder; the default as none, so that it
     // stays whatever this copy's default is then.
-    const QString folder = outputFolder(Text2->text(), defaultFolder());
-    if (realPath(folder) == realPath(defaultFolder()))
+    const QString folder = outputFolder(Text2->text(), m_defaultFolder);
+    if (realPath(folder) == realPath(m_defaultFolder))
         m_store->setValue(kFolderKey, QString());
     else if (!isTemporary(folder))
         m_store->setValue(kFolderKey, QDir::toNativeSeparators(QDir(folder).absolutePath()) + QDir::separator());
@@ -121,7 +121,7 @@ void Form1::onCmdDirClick()
 {
     Text2->setText(BrowseForFolder(QStringLiteral("Select a directory for saving data.")) + QDir::separator());
     if (Text2->text() == QString(QDir::separator()) || Text2->text().isEmpty())
-        Text2->setText(defaultFolder());
+        Text2->setText(m_defaultFolder);
 }
 
 QString Form1::BrowseForFolder(const QString &sTitle)
@@ -129,7 +129,7 @@ QString Form1::BrowseForFolder(const QString &sTitle)
     QFileDialog dialog(this, sTitle);
     // It opens at the folder in "Save to", where the next folder is most likely near, or the
     // nearest one above it that is there: the default folder is made only by a read-out.
-    QString current = QDir::cleanPath(outputFolder(Text2->text(), defaultFolder()));
+    QString current = QDir::cleanPath(outputFolder(Text2->text(), m_defaultFolder));
     while (!QFileInfo(current).isDir() && QFileInfo(current).path() != current)
         current = QFileInfo(current).path();
     if (QFileInfo(current).isDir())
