@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# check-install.sh CMAKE BUILD_DIR APP_ID VERSION ICON_SIZE...: installs the build into a
-# scratch prefix and checks that a desktop would find everything: both programs and nothing
-# else in bin/, a valid desktop entry and metainfo that name each other and the current
+# check-install.sh CMAKE BUILD_DIR APP_ID VERSION RELEASE_DATE ICON_SIZE...: installs the build
+# into a scratch prefix and checks that a desktop would find everything: both programs and
+# nothing else in bin/, a valid desktop entry and metainfo that name each other and the current
 # version, and the icon at each size, as big as its folder promises; and that man and
 # Debian would: a manual page for each program, the copyright file and the changelog
-# of this version, compressed as Debian wants them; and the user guide beside them.
+# of this version, compressed as Debian wants them; and the user guide beside them. The
+# metainfo, the pages and the changelog all carry the release date (YYYY-MM-DD).
 set -euo pipefail
-cmake=$1 build=$2 id=$3 version=$4
-shift 4
+cmake=$1 build=$2 id=$3 version=$4 date=$5
+shift 5
 icon_sizes=("$@")
 [ ${#icon_sizes[@]} -gt 0 ] || { echo "FAIL: no icon sizes given" >&2; exit 1; }
 prefix=$(mktemp -d)
@@ -30,7 +31,7 @@ desktop-file-validate "$desktop" || fail "$desktop does not validate"
 appstreamcli validate --no-net "$metainfo" || fail "$metainfo does not validate"
 grep -qx "Icon=$id" "$desktop" || fail "$desktop does not use the icon $id"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" || fail "$metainfo does not launch $id.desktop"
-grep -q "<release version=\"$version\"" "$metainfo" || fail "$metainfo has no release $version"
+grep -q "<release version=\"$version\" date=\"$date\"" "$metainfo" || fail "$metainfo has no release $version of $date"
 
 icons=share/icons/hicolor
 grep -q '<svg' "$icons/scalable/apps/$id.svg" || fail "no SVG icon"
@@ -52,14 +53,18 @@ gzipped_9n() {
 for program in tamrix tamrix-read; do
   page=share/man/man1/$program.1.gz
   gzipped_9n "$page" || fail "$page is missing or not compressed with gzip -9n"
-  gzip -dc "$page" 2>/dev/null | sed 's/\\-/-/g' | grep "^\.TH ${program^^} 1 .*\"Tamrix $version\"" >/dev/null \
-    || fail "$page is not the page of $program $version"
+  gzip -dc "$page" 2>/dev/null | sed 's/\\-/-/g' | grep "^\.TH ${program^^} 1 $date \"Tamrix $version\"" >/dev/null \
+    || fail "$page is not the page of $program $version of $date"
 done
 doc=share/doc/tamrix
 head -n 1 "$doc/copyright" 2>/dev/null | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
   || fail "$doc/copyright is missing or not machine-readable"
 gzipped_9n "$doc/changelog.gz" || fail "$doc/changelog.gz is missing or not compressed with gzip -9n"
 gzip -dc "$doc/changelog.gz" 2>/dev/null | sed -n 1p | grep "^tamrix ($version) " >/dev/null || fail "$doc/changelog.gz does not begin with version $version"
+# The changelog's date as RFC 2822 has it, its weekday included.
+changelog_day=$(LC_ALL=C date -u -d "$date" '+%a, %d %b %Y')
+gzip -dc "$doc/changelog.gz" 2>/dev/null | grep "^ -- .*>  $changelog_day [0-9:]* +0000\$" >/dev/null \
+  || fail "$doc/changelog.gz is not signed on $changelog_day"
 [ -f "$doc/user-guide.md" ] || fail "$doc/user-guide.md is missing"
 [ ! -e share/lintian ] || fail "lintian's overrides are for the package only"
 

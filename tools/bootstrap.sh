@@ -16,14 +16,19 @@ tamrix_install_missing() {
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
-  local sudo=""
-  if [ "$(id -u)" -ne 0 ]; then
-    command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; return 1; }
-    sudo=sudo
-  fi
   echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  tamrix_as_root apt-get update -qq
+  tamrix_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# tamrix_as_root COMMAND...: runs the command as root, through sudo when this is not root.
+tamrix_as_root() {
+  if [ "$(id -u)" -eq 0 ]; then
+    "$@"
+  else
+    command -v sudo >/dev/null || { echo "Need root or sudo for: $*" >&2; return 1; }
+    sudo "$@"
+  fi
 }
 
 # tamrix_configure PRESET [cmake options...]
