@@ -37,6 +37,13 @@ int printAnswer(const WindowCommandLine &commandLine)
 int main(int argc, char *argv[])
 {
     keepQtMessagesFromTheUser();
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    // Qt 6 scales the window to the screen's setting (150 %, 125 %) by itself; Qt 5 only when
+    // asked, before any application object exists.
+    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+    QApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+#endif
     QCoreApplication::setApplicationName(QStringLiteral("Tamrix"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAMRIX_VERSION));
 #ifndef Q_OS_WIN

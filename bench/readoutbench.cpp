@@ -146,7 +146,7 @@ Readout cliReadout(int blocks)
     cli.setStandardOutputFile(QProcess::nullDevice());
     QElapsedTimer clock;
     QEventLoop loop;
-    QObject::connect(&cli, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&cli, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), &loop, &QEventLoop::quit);
     QTimer::singleShot(kReadoutLimitMs, &loop, &QEventLoop::quit);
 
     const double cpuBefore = childrenCpuSeconds();

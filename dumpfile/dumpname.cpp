@@ -59,7 +59,7 @@ QString fileNameSafe(const QByteArray &name)
     QByteArray safe = name;
     for (char &c : safe) {
         const auto code = static_cast<unsigned char>(c);
-        if (code < 0x20 || code == 0x7F || QByteArrayView("/\\:*?\"<>|").contains(c))
+        if (code < 0x20 || code == 0x7F || QByteArrayLiteral("/\\:*?\"<>|").contains(c))
             c = '_';
     }
     return QString::fromLatin1(safe);

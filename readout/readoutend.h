@@ -4,6 +4,7 @@
 
 #include "readout/logentry.h"
 
+#include <QMetaType>
 #include <QString>
 
 #include <chrono>
@@ -72,3 +73,6 @@ private:
 QString endLogText(const ReadoutEnd &end);
 // Those words as a log entry: a failed block's are its result and continue its request's line.
 LogEntry endLogEntry(const ReadoutEnd &end);
+
+// Carried by queued signals: Qt 5 knows only the types declared to it.
+Q_DECLARE_METATYPE(ReadoutEnd)

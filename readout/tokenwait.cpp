@@ -6,7 +6,7 @@ void TokenWait::reset(QList<QByteArray> tokens)
     m_tail.clear();
     m_keep = 0;
     for (const QByteArray &token : std::as_const(m_tokens))
-        m_keep = qMax(m_keep, token.size() - 1);
+        m_keep = qMax<qsizetype>(m_keep, token.size() - 1);
 }
 
 qsizetype TokenWait::feed(const QByteArray &chunk)

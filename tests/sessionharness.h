@@ -70,7 +70,7 @@ inline QMap<QString, QString> recordOf(const QString &path)
 inline QByteArray fromRecord(const QString &value)
 {
     QByteArray bytes;
-    for (qsizetype i = 0; i < value.size(); ++i) {
+    for (int i = 0; i < value.size(); ++i) {
         const char c = char(value[i].unicode());
         const char next = i + 1 < value.size() ? char(value[i + 1].unicode()) : '\0';
         if (c != '\\' || !next) {

@@ -150,7 +150,7 @@ QStringList replay(const QStringList &lines, int cutStep = -1, qsizetype cutAt =
                 pieces = {read.left(cutAt), read.mid(cutAt)};
             } else if (step == cutStep) {  // byte by byte; the token's last byte comes with the rest
                 pieces.clear();
-                while (pieces.size() + 1 < qMin(limit, read.size()))
+                while (pieces.size() + 1 < qMin<qsizetype>(limit, read.size()))
                     pieces << read.mid(pieces.size(), 1);
                 pieces << read.mid(pieces.size());
             }

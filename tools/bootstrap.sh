@@ -5,10 +5,16 @@
 # desktop-file-utils and appstream: the validators the install check runs; man-db: the check
 # that the manual pages render without a warning.
 TAMRIX_PACKAGES="cmake g++ make qt6-base-dev qt6-serialport-dev desktop-file-utils appstream man-db"
-# The Windows build (the windows preset, tools/windows-package and tools/windows-check): the
-# MinGW-w64 compilers, icoutils for the icon, cmark for the user guide's web page, NSIS for the
-# installer, and Wine with an X server of its own (xvfb-run needs xauth) for the tests.
-TAMRIX_WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix icoutils cmark nsis wine wine64 xvfb xauth"
+# The Linux build against Qt 5.15 (the qt5 preset), which keeps the source buildable for the
+# 32-bit Windows build's Qt.
+TAMRIX_QT5_PACKAGES="qtbase5-dev libqt5serialport5-dev"
+# The Windows builds (the windows and windows-x86 presets, tools/windows-package and
+# tools/windows-check): the MinGW-w64 compilers for 64- and 32-bit Windows, icoutils for the icon,
+# cmark for the user guide's web page, NSIS for the installer, and Wine, 64- and 32-bit, with an X
+# server of its own (xvfb-run needs xauth) for the tests. wine32 is the i386 architecture's
+# (tamrix_install_missing adds that architecture).
+TAMRIX_WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  gcc-mingw-w64-i686-posix icoutils cmark nsis wine wine64 wine32:i386 xvfb xauth"
 
 tamrix_install_missing() {
   local missing=() pkg
@@ -17,6 +23,10 @@ tamrix_install_missing() {
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "Installing: ${missing[*]}"
+  # 32-bit Wine comes from the i386 architecture, which apt then has to know.
+  if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    tamrix_as_root dpkg --add-architecture i386
+  fi
   tamrix_as_root apt-get update -qq
   tamrix_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }

@@ -39,7 +39,12 @@ constexpr int kWindowHeight = 5880;
 
 QFont dialogFont()
 {
-    QFont font = QFontDatabase::families().contains(QStringLiteral("MS Sans Serif"))
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    const QStringList families = QFontDatabase::families();
+#else
+    const QStringList families = QFontDatabase().families();
+#endif
+    QFont font = families.contains(QStringLiteral("MS Sans Serif"))
         ? QFont(QStringLiteral("MS Sans Serif"))
         : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setPointSizeF(8.25);

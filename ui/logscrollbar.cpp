@@ -15,7 +15,7 @@ void LogScrollBar::paintEvent(QPaintEvent *event)
     initStyleOption(&option);
     option.subControls = QStyle::SC_All;
     const Look look{option.rect, style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this),
-                    option.state, option.palette.cacheKey(), devicePixelRatio()};
+                    option.state, option.palette.cacheKey(), devicePixelRatioF()};
     if (m_picture.isNull() || !(look == m_look)) {
         m_picture = QImage(size() * look.pixelRatio, QImage::Format_ARGB32_Premultiplied);
         m_picture.setDevicePixelRatio(look.pixelRatio);

@@ -3,6 +3,7 @@
 #include "ui/logscrollbar.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -51,4 +52,6 @@ void LogView::insertAtEnd(const QString &message)
 void LogView::followEnd()
 {
     moveCursor(QTextCursor::End);
+    // Qt 5 can leave the box a line short of its end, the scroll bar not at the bottom.
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }

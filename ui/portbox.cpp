@@ -77,7 +77,7 @@ PortBox::PortBox(QWidget *parent) : QComboBox(parent)
     // place ("COM 1" over a device given on the command line), and a port is never guessed.
     setCompleter(nullptr);
     setInsertPolicy(QComboBox::NoInsert);
-    connect(this, &QComboBox::currentIndexChanged, this, &PortBox::showShortName);
+    connect(this, qOverload<int>(&QComboBox::currentIndexChanged), this, &PortBox::showShortName);
 }
 
 void PortBox::refresh()

@@ -20,7 +20,7 @@ void waitFor(QProcess &process, int timeoutMs, Done done)
             loop.quit();
     };
     QObject::connect(&process, &QProcess::readyReadStandardOutput, &context, check);
-    QObject::connect(&process, &QProcess::finished, &context, [&] { loop.quit(); });
+    QObject::connect(&process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), &context, [&] { loop.quit(); });
     QObject::connect(&process, &QProcess::errorOccurred, &context, check);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     if (done() || process.state() == QProcess::NotRunning)

@@ -6,7 +6,7 @@ FlashImage::FlashImage(int loaderKb) : m_loaderKb(loaderKb)
 {
     const quint32 first = quint32(loaderFirstBlock()) * BlockSize;
     m_loader.resize(qsizetype(loaderKb) * BlockSize);
-    for (qsizetype i = 0; i < m_loader.size(); ++i)
+    for (int i = 0; i < m_loader.size(); ++i)
         m_loader[i] = char(patternByte(first + quint32(i)));
 }
 
