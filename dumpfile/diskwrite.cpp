@@ -147,3 +147,14 @@ bool writeFileToDisk(const QString &path, const QByteArray &content, QString *er
     file.remove();
     return false;
 }
+
+bool lastWriteFoundNoRoom()
+{
+#ifdef Q_OS_WIN
+    const DWORD code = GetLastError();
+    return code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL || code == ERROR_DISK_QUOTA_EXCEEDED
+        || code == ERROR_FILE_TOO_LARGE;
+#else
+    return errno == ENOSPC || errno == EDQUOT || errno == EFBIG;
+#endif
+}
