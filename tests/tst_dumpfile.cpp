@@ -339,6 +339,7 @@ void TestDumpFile::aSavedDumpIsCheckedLater()
         {path + ".txt", QByteArray(recordText).replace("result: complete", "result: stopped"),
          "its record says the read-out did not finish: stopped"},
         {path + ".txt", QByteArray(recordText).replace("size: 2048", "size: 2090"), "it has 2048 bytes, its record says 2090"},
+        {path + ".txt", QByteArray(recordText).replace(sha256(QByteArray(2048, 'd')), sha256("other")), "its SHA-256 is not the one in its record"},
         {path + ".txt", QByteArray(recordText).replace("blocks checked: 2", "blocks checked: 1"),
          "its record says it is a plain dump of 1 blocks"},
         {path + ".txt", QByteArray(recordText).replace("header: none", "header: KAON"),
