@@ -34,17 +34,16 @@ ReadCommandLine usageError(const QString &what)
 }
 
 // The exit statuses, after the options in --help.
-const QString kExitStatusHelp = QStringLiteral(
-    "\nExit status:\n"
-    "  0    complete: the dump is saved; --verify: every FILE is OK;\n"
-    "       --add-header: every KUP form is saved\n"
-    "  1    the read-out failed after the port opened; --verify: a FILE FAILED;\n"
-    "       --add-header: a KUP form could not be made\n"
-    "  2    wrong options, or a folder or file name that cannot take the dump\n"
-    "  3    the port could not be opened\n"
-    "  4    --strict: the dump was saved, but with warnings\n"
-    "  129  SIGHUP, 130 Ctrl-C (SIGINT), 143 SIGTERM: stopped, with the port and\n"
-    "       the dump file closed first\n");
+const QString kExitStatusHelp = QStringLiteral("\nExit status:\n"
+                                               "  0    complete: the dump is saved; --verify: every FILE is OK;\n"
+                                               "       --add-header: every KUP form is saved\n"
+                                               "  1    the read-out failed after the port opened; --verify: a FILE FAILED;\n"
+                                               "       --add-header: a KUP form could not be made\n"
+                                               "  2    wrong options, or a folder or file name that cannot take the dump\n"
+                                               "  3    the port could not be opened\n"
+                                               "  4    --strict: the dump was saved, but with warnings\n"
+                                               "  129  SIGHUP, 130 Ctrl-C (SIGINT), 143 SIGTERM: stopped, with the port and\n"
+                                               "       the dump file closed first\n");
 
 }  // namespace
 

@@ -3,14 +3,12 @@
 
 #include "dumpfile/dumprecord.h"
 
-#include <QByteArray>
 #include <QString>
 
 struct DumpCheck
 {
     QString problem;    // empty: the dump is what was saved; otherwise why not, in words for the user
     DumpRecord record;  // what its record says
-    QByteArray data;    // what the file holds
     bool isOk() const { return problem.isEmpty(); }
 };
 

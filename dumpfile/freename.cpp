@@ -74,7 +74,7 @@ NameClaim claimNewName(const QString &path)
             if (lock->error() == QLockFile::LockFailedError)
                 continue;  // another read-out's, and the next look sees it
             claim.error = isDiskFull(QFileInfo(path).absolutePath()) ? QStringLiteral("the disk is full")
-                                                                    : QStringLiteral("cannot claim it for this read-out");
+                                                                     : QStringLiteral("cannot claim it for this read-out");
             return claim;
         }
         // A claim taken over from a read-out that died, or one that another read-out finished

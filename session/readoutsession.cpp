@@ -52,8 +52,8 @@ StartOutcome ReadoutSession::start(const ReadoutRequest &request)
     const LoaderFamily *family = familyOfSize(request.sizeKb ? request.sizeKb : kDefaultLoaderSizeKb);
     if (!family)
         return {Refused::Request, QStringLiteral("There is no %1 kB loader.").arg(request.sizeKb), QStringLiteral("Loader size")};
-    if (const QString name = request.fileName; !name.isEmpty() && !fileNameProblem(name).isEmpty())
-        return {Refused::Request, "Cannot save the dump as " + name + ": " + fileNameProblem(name) + '.',
+    if (const QString problem = request.fileName.isEmpty() ? QString() : fileNameProblem(request.fileName); !problem.isEmpty())
+        return {Refused::Request, "Cannot save the dump as " + request.fileName + ": " + problem + '.',
                 QStringLiteral("Dump file name")};
     const QString folder = outputFolder(request.folderText, request.defaultFolder);
     // The default folder is made by the first read-out that goes there; any other must exist.

@@ -82,9 +82,9 @@ inline void checkFailedReadout()
 
     // The older dump has the name: this one is the next of it.
     const QString part = r.path("BLdump.1.bin.part");
-    const QString holds = (blocks < 128           ? QStringLiteral("%1 of 128 checked blocks").arg(blocks)
-        : reason == int(EndReason::TotalSumWrong) ? "all 128 blocks, but the total sum did not match"
-                                                  : "all 128 blocks, but the total sum was not checked")
+    const QString holds = (blocks < 128                                  ? QStringLiteral("%1 of 128 checked blocks").arg(blocks)
+                               : reason == int(EndReason::TotalSumWrong) ? "all 128 blocks, but the total sum did not match"
+                                                                         : "all 128 blocks, but the total sum was not checked")
         + (fullDisk ? "; the disk is full" : "");
     const QString words = endLogText(*r.end);
     const QString tail = (words.isEmpty() ? words : words + "\r\n") + "Serial port closed.\r\n"

@@ -166,8 +166,9 @@ void TestCli::completeReadoutsInEveryLayout_data()
                            << t128 + "BL_61234x"
                            << "";
     QTest::newRow("named by the user, with a label")
-        << QStringList{"--bl-name", "61234"} << QStringList{"--port", "PTY", "--header", "--file", "SN 1004.bin", "--label", "SN 1004"}
-        << "SN 1004.bin" << t128 + "BL_61234x"
+        << QStringList{"--bl-name", "61234"}
+        << QStringList{"--port", "PTY", "--header", "--file", "SN 1004.bin", "--label", "SN 1004"} << "SN 1004.bin"
+        << t128 + "BL_61234x"
         << "";
     // The warning waits until the first block's line is finished.
     QTest::newRow("the loader gives no name for the header")
@@ -228,12 +229,13 @@ void TestCli::eachFailureHasItsStatus_data()
                              << "Lost serial port PART 3:3 of 128 checked blocks";
     // A warning is a log line, and goes to standard error too.
     const QString unrecognised = "the loader was not recognised, so the size comes from the size option: blocks 1920 to 2047.";
-    QTest::newRow("unrecognised loader")
-        << QStringList{"--version", "4.1.0.0", "--size", "128"} << port << 0
-        << "Serial port closed.\nSaved with warnings: T" + unrecognised.mid(1) + '\n' << "Warning: " + unrecognised + '\n';
+    QTest::newRow("unrecognised loader") << QStringList{"--version", "4.1.0.0", "--size", "128"} << port << 0
+                                         << "Serial port closed.\nSaved with warnings: T" + unrecognised.mid(1) + '\n'
+                                         << "Warning: " + unrecognised + '\n';
     QTest::newRow("unrecognised loader, --strict")
         << QStringList{"--version", "4.1.0.0", "--size", "128"} << QStringList{"--port", "PTY", "--strict"} << 4
-        << "Serial port closed.\nSaved with warnings: T" + unrecognised.mid(1) + '\n' << "Warning: " + unrecognised + '\n';
+        << "Serial port closed.\nSaved with warnings: T" + unrecognised.mid(1) + '\n'
+        << "Warning: " + unrecognised + '\n';
     QTest::newRow("no banner within --wait")
         << QStringList{"--silent"} << QStringList{"--port", "PTY", "--wait", "1"} << 1 << "on.\nSerial port closed.\n"
         << "tamrix-read: no banner from the receiver after 1 s\n";
@@ -329,8 +331,9 @@ void TestCli::aDumpIsCheckedAndConvertedLater()
     QFile changed(folder + "/BLdump.bin");
     QVERIFY(changed.open(QIODevice::ReadWrite) && changed.write("X") == 1);
     changed.close();
-    QCOMPARE(run({"--verify", "BLdump.bin", "BL_6021_conv.bin", "BL_6021_conv.1.bin"}),
-             "1 BLdump.bin: FAILED (its SHA-256 is not the one in BLdump.bin.sha256)\nBL_6021_conv.bin: OK\nBL_6021_conv.1.bin: OK\n");
+    QCOMPARE(
+        run({"--verify", "BLdump.bin", "BL_6021_conv.bin", "BL_6021_conv.1.bin"}),
+        "1 BLdump.bin: FAILED (its SHA-256 is not the one in BLdump.bin.sha256)\nBL_6021_conv.bin: OK\nBL_6021_conv.1.bin: OK\n");
     QCOMPARE(run({"--add-header", "BL_6021_conv.bin"}), "1 tamrix-read: BL_6021_conv.bin: it has the KUP header already\n");
 }
 
@@ -403,7 +406,8 @@ void TestCli::anInterruptClosesPortAndDump()
     QCOMPARE(r.process.exitCode(), status);
     QVERIFY(r.out().endsWith("Serial port closed.\n"));
     if (folderRemoved) {
-        QCOMPARE(r.err(), "Cannot write the dump file " + part + ": it is gone from the disk\nDump incomplete: " + part
+        QCOMPARE(r.err(),
+                 "Cannot write the dump file " + part + ": it is gone from the disk\nDump incomplete: " + part
                      + " was removed during the read-out (or its folder was); nothing of it is left\n");
         QVERIFY(r.receiver.received().count("1024DOWN_SUCCESS") < 8);  // found at the next block, not at the end
         return;

@@ -159,10 +159,12 @@ void TestDumpFile::fileNamesGivenByTheUser()
     for (const QString &good : QStringList{"SN1004.bin", "Kunde Müller 3", "box.1.bin", ".hidden", "CONSOLE.bin"})
         QVERIFY2(fileNameProblem(good).isEmpty(), qPrintable(good));
     for (const QString &bad : QStringList{"", "..", "out/SN.bin", "..\\SN.bin", "a:b", "a*", "tab\there", "SN.", "SN ", "nul.bin",
-                               "COM1", "Lpt9.txt.bin", "SN.bin.sha256", "SN.bin.part", "SN.TXT", QString(201, 'x')})
+                                          "COM1", "Lpt9.txt.bin", "SN.bin.sha256", "SN.bin.part", "SN.TXT", QString(201, 'x')})
         QVERIFY2(!fileNameProblem(bad).isEmpty(), qPrintable(bad));
     // It takes the place of the rules' name; whether the KUP header comes is theirs to say.
-    const auto given = [](bool header, int sizeKb) { return planDump({header, sizeKb, "6.0.2.1", QByteArray(7, 'z'), "SN.bin"}); };
+    const auto given = [](bool header, int sizeKb) {
+        return planDump({header, sizeKb, "6.0.2.1", QByteArray(7, 'z'), "SN.bin"});
+    };
     QCOMPARE(given(true, 128).fileName + given(false, 128).fileName, QStringLiteral("SN.binSN.bin"));
     QVERIFY(given(true, 128).isNamed() && !given(false, 128).isNamed());
     QCOMPARE(given(true, 0).note, QStringLiteral("No name for the KUP header from this loader, saving SN.bin without header."));
@@ -224,7 +226,8 @@ void TestDumpFile::savedFilesAreNeverRenamedOrRewritten()
     const auto write = [&](const QByteArray &data, int savedAs, int identical) {
         const bool ok = writer.open(path, {}) && writer.append(data) && writer.commit({});
         writer.close();
-        return ok && writer.path() == numbered(savedAs) && writer.identicalPath() == (identical < 0 ? QString() : numbered(identical));
+        return ok && writer.path() == numbered(savedAs)
+            && writer.identicalPath() == (identical < 0 ? QString() : numbered(identical));
     };
     QVERIFY(write("box D", 3, -1));
     QVERIFY(write("box A", 4, 1));
@@ -257,8 +260,9 @@ void TestDumpFile::savedFilesAreNeverRenamedOrRewritten()
 #ifndef Q_OS_WIN  // tools/windows-check gives the checksum files that Windows wrote to sha256sum
     QProcess check;
     check.setWorkingDirectory(dir.path());
-    check.start("sha256sum", {"-c", "--quiet", "BLdump.bin.sha256", "BLdump.1.bin.sha256", "BLdump.2.bin.sha256",
-                              "BLdump.3.bin.sha256", "BLdump.5.bin.sha256", "BLdump.6.bin.sha256"});
+    check.start("sha256sum",
+                {"-c", "--quiet", "BLdump.bin.sha256", "BLdump.1.bin.sha256", "BLdump.2.bin.sha256", "BLdump.3.bin.sha256",
+                 "BLdump.5.bin.sha256", "BLdump.6.bin.sha256"});
     QVERIFY(check.waitForFinished() && check.exitCode() == 0);
 #endif
 }
@@ -307,7 +311,9 @@ void TestDumpFile::recordsBesideTheDumps()
              "header: KAON\\x01\n"
              "size: 9\n"
              "sha256: "
-                 + sha256("KAON\x01" "data") + '\n');
+                 + sha256("KAON\x01"
+                          "data")
+                 + '\n');
     // What Tamrix reads back of it is what it wrote.
     const std::optional<DumpRecord> back = recordFromText(text);
     QVERIFY(back);
@@ -339,7 +345,8 @@ void TestDumpFile::aSavedDumpIsCheckedLater()
         {path + ".txt", QByteArray(recordText).replace("result: complete", "result: stopped"),
          "its record says the read-out did not finish: stopped"},
         {path + ".txt", QByteArray(recordText).replace("size: 2048", "size: 2090"), "it has 2048 bytes, its record says 2090"},
-        {path + ".txt", QByteArray(recordText).replace(sha256(QByteArray(2048, 'd')), sha256("other")), "its SHA-256 is not the one in its record"},
+        {path + ".txt", QByteArray(recordText).replace(sha256(QByteArray(2048, 'd')), sha256("other")),
+         "its SHA-256 is not the one in its record"},
         {path + ".txt", QByteArray(recordText).replace("blocks checked: 2", "blocks checked: 1"),
          "its record says it is a plain dump of 1 blocks"},
         {path + ".txt", QByteArray(recordText).replace("header: none", "header: KAON"),

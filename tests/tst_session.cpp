@@ -86,14 +86,16 @@ void TestSession::completeReadoutsInEveryLayout()
     const int start = 2048 - blocks;
     QCOMPARE(afterKeying(r.receiver.received()), completeWire(start, blocks));
     // A read-out that saved with warnings repeats them at its end.
-    const QString warned = identified.contains("Warning: the") ? "Saved with warnings: The" + identified.section("Warning: the", 1) : "";
+    const QString warned = identified.contains("Warning: the")
+        ? "Saved with warnings: The" + identified.section("Warning: the", 1)
+        : "";
     QCOMPARE(r.log,
              "sending request... Turn now your receiver on.\r\nBL version: " + identified + "got answer...\r\n"
                  + QStringLiteral("DATA Request Startblock: %1\r\nDATA Request Number of Blocks: %2\r\n")
                        .arg(start)
                        .arg(blocks, 4, 10, QLatin1Char('0'))
-                 + blockLog(start, blocks) + "Transfer succesfull!\r\n" + savedLine(r.path(saved), dump) + "Serial port closed.\r\n"
-                 + warned);
+                 + blockLog(start, blocks) + "Transfer succesfull!\r\n" + savedLine(r.path(saved), dump)
+                 + "Serial port closed.\r\n" + warned);
     QCOMPARE(r.session.outputFileName(), header ? fileName : QString());
     QCOMPARE(r.progress, blocks);
 
@@ -179,8 +181,8 @@ void TestSession::aFailedBlockKeepsPortAndDumpOpenUntilStop()
     QCOMPARE(afterKeying(r.receiver.received().mid(firstSession)), completeWindowWire());
     QCOMPARE(r.dump("BLdump.1.bin"), r.image());
     QCOMPARE(r.dump("BLdump.bin.part"), r.image().left(2048));
-    const QStringList files{"BLdump.1.bin", "BLdump.1.bin.sha256", "BLdump.1.bin.txt", "BLdump.bin.part", "BLdump.bin.part.txt",
-                            "image.bin"};
+    const QStringList files{"BLdump.1.bin",    "BLdump.1.bin.sha256", "BLdump.1.bin.txt",
+                            "BLdump.bin.part", "BLdump.bin.part.txt", "image.bin"};
     QCOMPARE(r.files(), files);
 }
 

@@ -225,7 +225,8 @@ void TestWindowReadout::theWindowShowsAFailedAndAGoodReadout()
 {
     VirtualReceiver receiver;
     QTemporaryDir dir;
-    QVERIFY(receiver.start({"--bad-block", "1", "--faults-once", "--version", "4.1.0.0", "--write-image", dir.filePath("image.bin")}));
+    QVERIFY(receiver.start(
+        {"--bad-block", "1", "--faults-once", "--version", "4.1.0.0", "--write-image", dir.filePath("image.bin")}));
     Window w;
     w.form.show();
     // A folder for the box, made when Open asks, whose name labels its dumps.
@@ -256,7 +257,8 @@ void TestWindowReadout::theWindowShowsAFailedAndAGoodReadout()
     QTRY_VERIFY_WITH_TIMEOUT(!w.form.isPortOpen(), 20000);
     const QString log = logText(w.form);
     const QString warning = "the loader was not recognised, so the size comes from the size option: blocks 1920 to 2047.";
-    QVERIFY2(log.startsWith("sending request... Turn now your receiver on.\nBL version: 4.1.0.0\n\nBL size:  0 kB\nWarning: " + warning),
+    QVERIFY2(log.startsWith("sending request... Turn now your receiver on.\nBL version: 4.1.0.0\n\nBL size:  0 kB\nWarning: "
+                            + warning),
              qPrintable(log));
     // The next name: the unfinished dump keeps its own.
     QVERIFY(log.contains("Transfered successfully Block: 2047\nTransfer succesfull!\nSaved " + folder + "/BLdump.1.bin"
@@ -295,8 +297,9 @@ void TestWindowReadout::theWindowShowsAFailedAndAGoodReadout()
     QVERIFY(!w.form.isPortOpen());
     QVERIFY(!w.form.isDumpFileOpen());
     QCOMPARE(QFileInfo(folder + "/BLdump.2.bin.part").size(), 3 * 1024);
-    QCOMPARE(lastLines,
-             (QStringList{"Serial port closed.", "Dump incomplete: " + folder + "/BLdump.2.bin.part holds 3 of 128 checked blocks"}));
+    QCOMPARE(
+        lastLines,
+        (QStringList{"Serial port closed.", "Dump incomplete: " + folder + "/BLdump.2.bin.part holds 3 of 128 checked blocks"}));
     QCOMPARE(w.boxes.size(), 3);
 }
 

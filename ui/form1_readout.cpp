@@ -27,8 +27,13 @@ void Form1::RunReadout()
             return;
         QDir().mkpath(folder);
     }
-    const ReadoutRequest request{cmbCom->currentText(),  cmbCom->entries(), sizeOption(), chkBL->isChecked(),
-                                 Text2->text(),          m_defaultFolder,   folderLabel(folder, m_defaultFolder)};
+    const ReadoutRequest request{cmbCom->currentText(),
+                                 cmbCom->entries(),
+                                 sizeOption(),
+                                 chkBL->isChecked(),
+                                 Text2->text(),
+                                 m_defaultFolder,
+                                 folderLabel(folder, m_defaultFolder)};
     if (!OpenPort(request))
         ClosePort();
 }
