@@ -54,6 +54,11 @@ int main(int argc, char *argv[])
         const WindowCommandLine commandLine = parseWindowCommandLine(arguments);
         if (answersWithoutWindow(commandLine, arguments))
             return printAnswer(commandLine);
+        // Qt itself would abort with a message about reinstalling.
+        if (!findsDisplay(arguments)) {
+            std::fputs("tamrix: the window needs a display; tamrix-read reads the box from a terminal.\n", stderr);
+            return 1;
+        }
     }
 #endif
 

@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -72,8 +73,9 @@ Outcome readOnce(Form1 &form, const QString &folder, Fault fault, QRandomGenerat
     VirtualReceiver receiver;
     if (!receiver.start(args))
         qFatal("the virtual receiver did not start: %s", qPrintable(receiver.stderrText()));
-    QFile::remove(folder + "/BLdump.bin");
-    QFile::remove(folder + "/BLdump.bin.part");
+    // Each read-out into a folder without dumps: its dump is BLdump.bin.
+    for (const QString &name : QDir(folder).entryList({QStringLiteral("BLdump.*")}, QDir::Files))
+        QFile::remove(folder + '/' + name);
     child<QComboBox>(form, "cmbCom")->setEditText(receiver.devicePath());
 
     auto *log = child<LogView>(form, "Text1");
@@ -84,8 +86,13 @@ Outcome readOnce(Form1 &form, const QString &folder, Fault fault, QRandomGenerat
     // The user's part: Close at a chosen block, or after a failed block, which leaves the port
     // open for the user to close.
     QObject::connect(log, &LogView::textChanged, &context, [&] {
-        const QString last = log->document()->lastBlock().text();
-        if ((fault == Fault::Close && last.startsWith(closeAt)) || last.contains(QLatin1String("CRC Error while")))
+        // The last line with text: a block's request is left open, a failed block's words end
+        // their line.
+        QTextBlock block = log->document()->lastBlock();
+        if (block.text().isEmpty())
+            block = block.previous();
+        const QString last = block.text();
+        if ((fault == Fault::Close && last.startsWith(closeAt)) || last.endsWith(QLatin1String("Click Close to end it.")))
             QTimer::singleShot(0, close, &QPushButton::click);
         if (!form.isPortOpen())
             loop.quit();

@@ -1,6 +1,7 @@
 // tamrix-read: the read-out of Tamrix without a window. See --help and the README.
 
 #include "cli/consolelog.h"
+#include "cli/dumpfiles.h"
 #include "cli/interruptwatch.h"
 #include "cli/qtmessages.h"
 #include "cli/readcommand.h"
@@ -31,6 +32,10 @@ int main(int argc, char *argv[])
             writeText(stdout, describePort(entry) + '\n');
         return 0;
     }
+    if (commandLine.action == ReadCommandLine::Action::Verify)
+        return verifyDumps(commandLine.files);
+    if (commandLine.action == ReadCommandLine::Action::AddHeader)
+        return addKupHeaders(commandLine.files);
     if (commandLine.action != ReadCommandLine::Action::Read) {
         const bool usageError = commandLine.action == ReadCommandLine::Action::UsageError;
         writeText(usageError ? stderr : stdout, commandLine.text);

@@ -72,7 +72,7 @@ void ReadCommand::onEnded(const ReadoutEnd &end)
         m_session.stop();
     }
     if (end.reason == EndReason::Complete)
-        finish(kExitComplete);
+        finish(m_options.strict && m_session.savedWithWarnings() ? kExitSavedWithWarnings : kExitComplete);
     else
         finish(m_interruptStatus ? m_interruptStatus : kExitFailed);
 }

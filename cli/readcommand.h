@@ -14,9 +14,10 @@ enum ExitStatus {
     kExitFailed = 1,    // the read-out failed after the port opened
     kExitUsage = 2,
     kExitPortNotOpened = 3,
-    kExitHungUp = 129,       // SIGHUP: the terminal went away (not on Windows)
-    kExitInterrupted = 130,  // Ctrl-C (SIGINT): 128 + its number, as shells report it
-    kExitTerminated = 143,   // SIGTERM, or on Windows the console closed
+    kExitSavedWithWarnings = 4,  // --strict: saved, but with warnings about what the dump holds
+    kExitHungUp = 129,           // SIGHUP: the terminal went away (not on Windows)
+    kExitInterrupted = 130,      // Ctrl-C (SIGINT): 128 + its number, as shells report it
+    kExitTerminated = 143,       // SIGTERM, or on Windows the console closed
 };
 
 class ReadCommand : public QObject

@@ -20,14 +20,30 @@ ReadCommandLine usageError(const QString &what)
 {
     return {ReadCommandLine::Action::UsageError,
             {},
+            {},
             "tamrix-read: " + what
                 + "\n"
                   "Usage: tamrix-read --port DEVICE [--size "
                 + sizeList(QStringLiteral("|"))
-                + "] [--header] [--output DIR] [--wait SECONDS]\n"
+                + "] [--header] [--output DIR] [--file NAME]\n"
+                  "                   [--label TEXT] [--wait SECONDS] [--strict]\n"
+                  "       tamrix-read --verify FILE...\n"
+                  "       tamrix-read --add-header FILE...\n"
                   "       tamrix-read --list-ports\n"
                   "Try 'tamrix-read --help' for more.\n"};
 }
+
+// The exit statuses, after the options in --help.
+const QString kExitStatusHelp = QStringLiteral("\nExit status:\n"
+                                               "  0    complete: the dump is saved; --verify: every FILE is OK;\n"
+                                               "       --add-header: every KUP form is saved\n"
+                                               "  1    the read-out failed after the port opened; --verify: a FILE FAILED;\n"
+                                               "       --add-header: a KUP form could not be made\n"
+                                               "  2    wrong options, or a folder or file name that cannot take the dump\n"
+                                               "  3    the port could not be opened\n"
+                                               "  4    --strict: the dump was saved, but with warnings\n"
+                                               "  129  SIGHUP, 130 Ctrl-C (SIGINT), 143 SIGTERM: stopped, with the port and\n"
+                                               "       the dump file closed first\n");
 
 }  // namespace
 
@@ -60,20 +76,52 @@ ReadCommandLine parseReadCommandLine(const QStringList &arguments, const QString
         QStringLiteral("Give up when the banner and the handshake have not come after SECONDS (default: wait until "
                        "interrupted)."),
         QStringLiteral("SECONDS"));
+    const QCommandLineOption file(
+        QStringLiteral("file"),
+        QStringLiteral("Save the dump as NAME, a file name without a folder, in place of BLdump.bin or BL_name_conv.bin; "
+                       "its checksum file and record follow that name."),
+        QStringLiteral("NAME"));
+    const QCommandLineOption label(QStringLiteral("label"),
+                                   QStringLiteral("Write TEXT, such as the box's serial number, into the dump's record."),
+                                   QStringLiteral("TEXT"));
+    const QCommandLineOption strict(QStringLiteral("strict"),
+                                    QStringLiteral("Exit with status 4 when the dump was saved with warnings."));
     const QCommandLineOption listPorts(QStringLiteral("list-ports"),
                                        QStringLiteral("Print the serial ports the window's list offers, one a line, and exit."));
-    parser.addOptions({help, version, port, size, header, output, wait, listPorts});
+    const QCommandLineOption verify(
+        QStringLiteral("verify"),
+        QStringLiteral("Check each FILE against its checksum file and its record, one line a file, and exit; no port needed."));
+    const QCommandLineOption addHeader(
+        QStringLiteral("add-header"),
+        QStringLiteral("Make the KUP form of each plain dump FILE from the dump and its record, as --header would have "
+                       "saved it, and exit; no port needed."));
+    parser.addOptions({help, version, port, size, header, output, file, label, wait, strict, listPorts, verify, addHeader});
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A saved dump, for --verify and --add-header."),
+                                 QStringLiteral("[FILE...]"));
 
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
     if (parser.isSet(help))
-        return {ReadCommandLine::Action::ShowText, {}, parser.helpText()};
+        return {ReadCommandLine::Action::ShowText, {}, {}, parser.helpText() + kExitStatusHelp};
     if (parser.isSet(version))
         return {ReadCommandLine::Action::ShowText,
                 {},
+                {},
                 QCoreApplication::applicationName() + ' ' + QCoreApplication::applicationVersion() + '\n'};
     if (parser.isSet(listPorts))
-        return {ReadCommandLine::Action::ListPorts, {}, {}};
+        return {ReadCommandLine::Action::ListPorts, {}, {}, {}};
+    if (parser.isSet(verify) || parser.isSet(addHeader)) {
+        const QString which = parser.isSet(verify) ? QStringLiteral("--verify") : QStringLiteral("--add-header");
+        const QStringList files = parser.positionalArguments();
+        for (const QCommandLineOption &option : {port, size, header, output, file, label, wait, strict})
+            if (parser.isSet(option))
+                return usageError(which + " reads no box: --" + option.names().constFirst() + " does not go with it");
+        if (parser.isSet(verify) && parser.isSet(addHeader))
+            return usageError(QStringLiteral("--verify and --add-header are two runs"));
+        if (files.isEmpty())
+            return usageError(which + " needs the dumps' files");
+        return {parser.isSet(verify) ? ReadCommandLine::Action::Verify : ReadCommandLine::Action::AddHeader, {}, files, {}};
+    }
     if (!parser.positionalArguments().isEmpty())
         return usageError("Unexpected argument: " + parser.positionalArguments().constFirst());
     if (parser.value(port).trimmed().isEmpty())
@@ -94,5 +142,8 @@ ReadCommandLine parseReadCommandLine(const QStringList &arguments, const QString
     options.request.headerOption = parser.isSet(header);
     options.request.folderText = parser.value(output);
     options.request.defaultFolder = currentFolder;
-    return {ReadCommandLine::Action::Read, options, {}};
+    options.request.fileName = parser.value(file);
+    options.request.label = parser.value(label);
+    options.strict = parser.isSet(strict);
+    return {ReadCommandLine::Action::Read, options, {}, {}};
 }

@@ -147,3 +147,16 @@ bool writeFileToDisk(const QString &path, const QByteArray &content, QString *er
     file.remove();
     return false;
 }
+
+bool lastWriteFoundNoRoom()
+{
+#ifdef Q_OS_WIN
+    // ERROR_DISK_QUOTA_EXCEEDED, which MinGW's headers do not name.
+    constexpr DWORD kDiskQuotaExceeded = 1295;
+    const DWORD code = GetLastError();
+    return code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL || code == kDiskQuotaExceeded
+        || code == ERROR_FILE_TOO_LARGE;
+#else
+    return errno == ENOSPC || errno == EDQUOT || errno == EFBIG;
+#endif
+}

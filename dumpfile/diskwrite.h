@@ -17,3 +17,6 @@ bool renameToFreeName(const QString &from, const QString &to, QString *error);
 // Writes `content` as `path` through a temporary file beside it: synced, renamed over `path`,
 // then the folder synced. Readers see the old file or the new one, never a part.
 bool writeFileToDisk(const QString &path, const QByteArray &content, QString *error);
+// Whether the write that has just failed found no room: a full disk or quota, or a file that may
+// grow no further there. Asked right after the failure, before any other call of the system.
+bool lastWriteFoundNoRoom();

@@ -1,11 +1,15 @@
 #include "dumpfile/dumpname.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 
 namespace {
 
 const QByteArray kNamePrefix = "BL_";
 const QByteArray kNameSuffix = "_conv.bin";
+// Room for a number and the endings of the files beside a dump within 255 characters.
+constexpr int kLongestFileName = 200;
 
 // Characters at 1-based positions; a position past the end gives nothing.
 QByteArray charsAt(const QByteArray &text, std::initializer_list<int> positions)
@@ -65,12 +69,11 @@ QString fileNameSafe(const QByteArray &name)
     return QString::fromLatin1(safe);
 }
 
-DumpPlan planDump(const DumpRequest &request)
-{
-    const DumpPlan plain{kPlainDumpName, {}, {}};
-    if (!request.headerOption)
-        return plain;
+namespace {
 
+// The named dump's plan, or the plain dump's when the rules find no name.
+DumpPlan namedPlan(const DumpRequest &request)
+{
     for (const DumpNaming &naming : kDumpNamings) {
         if (naming.loaderSizeKb != request.loaderSizeKb)
             continue;
@@ -93,8 +96,45 @@ DumpPlan planDump(const DumpRequest &request)
         }
         }
     }
+    return {kPlainDumpName, {}, {}};
+}
 
-    DumpPlan fallback = plain;
-    fallback.note = QStringLiteral("No name for the KUP header from this loader, saving BLdump.bin without header.");
-    return fallback;
+}  // namespace
+
+DumpPlan planDump(const DumpRequest &request)
+{
+    DumpPlan plan = request.headerOption ? namedPlan(request) : DumpPlan{kPlainDumpName, {}, {}};
+    if (!request.fileName.isEmpty())
+        plan.fileName = request.fileName;
+    if (request.headerOption && !plan.isNamed())
+        plan.note = "No name for the KUP header from this loader, saving " + plan.fileName + " without header.";
+    return plan;
+}
+
+QString fileNameProblem(const QString &name)
+{
+    static const QStringList companions{QStringLiteral(".part"), QStringLiteral(".sha256"), QStringLiteral(".txt"),
+                                        QStringLiteral(".lock"), QStringLiteral(".tmp")};
+    // The names Windows keeps for its devices, with any extension: NUL.bin is the device NUL.
+    static const QRegularExpression device(QStringLiteral("^(CON|PRN|AUX|NUL|COM[0-9]|LPT[0-9])(\\..*)?$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return QStringLiteral("that is no file name");
+    if (name.contains('/') || name.contains('\\'))
+        return QStringLiteral("that is a path, not a file name; the folder is given apart");
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || QStringLiteral(":*?\"<>|").contains(c))
+            return QStringLiteral("a file name cannot hold the characters : * ? \" < > | or control characters");
+    }
+    if (name.endsWith('.') || name.endsWith(' '))
+        return QStringLiteral("Windows drops a dot or a blank at the end of a file name");
+    if (device.match(name).hasMatch())
+        return QStringLiteral("Windows keeps that name for a device");
+    for (const QString &ending : companions) {
+        if (name.endsWith(ending, Qt::CaseInsensitive))
+            return "the files beside a dump end in " + ending;
+    }
+    if (name.size() > kLongestFileName)
+        return QStringLiteral("it is longer than %1 characters").arg(kLongestFileName);
+    return {};
 }

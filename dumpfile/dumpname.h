@@ -11,6 +11,8 @@ inline const QString kPlainDumpName = QStringLiteral("BLdump.bin");
 // The KUP loader's header templates; they differ only in their last character.
 inline const QByteArray LoaderHeader64 = "KAON0008B9FFFFFFFFFFFF0000000000L";
 inline const QByteArray LoaderHeader128 = "KAON0008B9FFFFFFFFFFFF0000000000t";
+// The longest header: a template, the name's first 8 characters and "x".
+inline const qsizetype kLongestHeaderSize = LoaderHeader128.size() + 8 + 1;
 
 // How the named dump of a loader of each size is named, one row a size: "BL_" + name + "_conv.bin",
 // with the KUP header, the template and the name's first characters, before the data.
@@ -41,6 +43,7 @@ struct DumpRequest
     int loaderSizeKb = 0;       // as the banner named it; 0 when it named no family
     QByteArray loaderVersion;   // as read from the banner
     QByteArray firstBlock;      // its first 7 bytes may name the dump
+    QString fileName{};         // the user's name for the file, in place of the rules' one; empty: none
 };
 
 struct DumpPlan
@@ -55,3 +58,8 @@ DumpPlan planDump(const DumpRequest &request);
 
 // Name characters that a file name cannot hold become "_"; the header keeps the real bytes.
 QString fileNameSafe(const QByteArray &name);
+
+// Why the user's `name` cannot name a dump, in words for the user; empty when it can. It must be a
+// name alone, without a folder, that Linux and Windows both hold as it is, and not end as the
+// files beside a dump do.
+QString fileNameProblem(const QString &name);

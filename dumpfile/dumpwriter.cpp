@@ -1,7 +1,8 @@
 #include "dumpfile/dumpwriter.h"
 
+#include "dumpfile/checksumfile.h"
+#include "dumpfile/diskroom.h"
 #include "dumpfile/diskwrite.h"
-#include "dumpfile/earlierdump.h"
 
 #include <QFileInfo>
 #include <QLockFile>
@@ -9,55 +10,28 @@
 DumpWriter::DumpWriter() = default;
 DumpWriter::~DumpWriter() = default;
 
-DumpWriter::Claim DumpWriter::claim(const QString &path)
-{
-    if (m_claim && m_claimedPath == path)
-        return Claim::Held;
-    m_claim = std::make_unique<QLockFile>(path + kPartSuffix + QStringLiteral(".lock"));
-    // A read-out may take minutes: only a holder that is no longer running makes a claim stale.
-    m_claim->setStaleLockTime(0);
-    if (m_claim->tryLock(0)) {
-        m_claimedPath = path;
-        return Claim::Held;
-    }
-    const bool inUse = m_claim->error() == QLockFile::LockFailedError;
-    m_claim.reset();
-    return inUse ? Claim::InUse : Claim::Failed;
-}
-
 bool DumpWriter::open(const QString &path, const QByteArray &header)
 {
-    // The claim made when the read-out started stays: giving it up for a moment would let
-    // another read-out in.
-    m_file.close();
-    m_unfinished = false;
+    close();
+    m_wantedPath = path;
     m_path = path;
-    m_headerSize = header.size();
+    m_header = header;
     m_size = 0;
     m_hash.reset();
     m_sha256.clear();
     m_dataUniform = true;
-    m_keptPath.clear();
-    m_keptDumpChanged = false;
     m_identicalPath.clear();
-    // Found now rather than after the whole download.
-    if (QFileInfo(path).isDir())
-        return fail(path, QStringLiteral("a folder has that name"));
-    switch (claim(path)) {
-    case Claim::Held:
-        break;
-    case Claim::InUse:
-        return fail(partPath(), QStringLiteral("another read-out is writing it"));
-    case Claim::Failed:
-        return fail(partPath(), QStringLiteral("cannot claim it for this read-out"));
-    }
+    m_diskFull = false;
+    NameClaim claim = claimNewName(path);
+    if (!claim.lock)
+        return fail(partPath(), claim.error);
+    m_claim = std::move(claim.lock);
+    m_path = claim.path;
     m_file.setFileName(partPath());
     // Unbuffered: each block goes to the system whole or not at all, as writeAll() sees it.
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
         return fail(partPath(), m_file.errorString());
     m_unfinished = true;
-    // What a failed read-out recorded of the unfinished dump before goes with it.
-    QFile::remove(recordPath(partPath()));
     return writeAll(header);
 }
 
@@ -66,16 +40,22 @@ bool DumpWriter::append(const QByteArray &data)
     if (!m_file.isOpen())
         return false;
     if (!data.isEmpty() && m_dataUniform) {
-        if (m_size == m_headerSize)
+        if (m_size == m_header.size())
             m_firstDataByte = data.front();
         m_dataUniform = data.count(m_firstDataByte) == data.size();
     }
-    return writeAll(data);
+    if (!writeAll(data))
+        return false;
+    // Linux lets a file be written on after it, or its folder, was removed: that is found now,
+    // not once the whole download is over.
+    if (!QFileInfo::exists(partPath()))
+        return fail(partPath(), QStringLiteral("it is gone from the disk"));
+    return true;
 }
 
 std::optional<quint8> DumpWriter::uniformDataByte() const
 {
-    if (!m_dataUniform || m_size == m_headerSize)
+    if (!m_dataUniform || m_size == m_header.size())
         return std::nullopt;
     return quint8(m_firstDataByte);
 }
@@ -87,8 +67,13 @@ bool DumpWriter::commit(DumpRecord record)
     // On the disk before it takes its name: the name never stands for bytes still in a cache.
     if (!syncFileToDisk(partPath(), &reason))
         return fail(partPath(), reason);
-    if (!keepEarlier(m_hash.result()) || !takeName())
-        return false;
+    findIdentical(m_hash.result());
+    // The name was claimed free; a file that appeared there since stays where it is.
+    if (!renameToFreeName(partPath(), m_path, &reason))
+        return fail(m_path, reason);
+    m_unfinished = false;
+    if (!syncFolderToDisk(QFileInfo(m_path).absolutePath(), &reason))
+        return fail(m_path, reason);
 
     // What is reported is what the file under its name holds now.
     const FileDigest onDisk = digestOf(m_path);
@@ -106,59 +91,25 @@ bool DumpWriter::commit(DumpRecord record)
     return true;
 }
 
-bool DumpWriter::keepEarlier(const QByteArray &written)
+void DumpWriter::findIdentical(const QByteArray &written)
 {
-    const EarlierDumps earlier = earlierDumpsOf(m_path);
-    FileDigest underName;
-    for (const QString &path : earlier.paths) {
-        const bool isUnderName = path == m_path;
-        // Sizes first: a numbered dump is read only when it may hold the same bytes.
-        if (!isUnderName && QFileInfo(path).size() != m_size)
+    for (const QString &path : dumpsOfName(m_wantedPath)) {
+        // Sizes first: a dump is read only when it may hold the same bytes.
+        if (QFileInfo(path).size() != m_size)
             continue;
         const FileDigest digest = digestOf(path);
-        if (isUnderName && !digest.isValid())
-            return fail(path, digest.error);
-        if (isUnderName)
-            underName = digest;
-        if (m_identicalPath.isEmpty() && digest.isValid() && digest.size == m_size && digest.sha256 == written)
+        if (digest.isValid() && digest.size == m_size && digest.sha256 == written) {
             m_identicalPath = path;
+            return;
+        }
     }
-    // The same bytes under the name need no keeping: this dump takes their place.
-    if (!underName.isValid() || m_identicalPath == m_path)
-        return true;
-    m_keptDumpChanged = checkAgainstChecksumFile(m_path, underName.sha256) == ChecksumCheck::Differs;
-    const QString kept = numberedPath(m_path, earlier.highestNumber + 1);
-    QString reason;
-    const bool keptWhole = keepUnder(m_path, kept, &reason);
-    // Once it has moved it is reported where it is, even when what goes with it failed.
-    if (!QFileInfo::exists(m_path) && QFileInfo::exists(kept))
-        m_keptPath = kept;
-    if (!keptWhole)
-        return fail(m_path, "cannot keep the earlier dump of this name: " + reason);
-    return true;
-}
-
-bool DumpWriter::takeName()
-{
-    QString reason;
-    // Only a file with these very bytes is replaced; any other was kept under a number first, and
-    // one that appeared since stays where it is.
-    const bool renamed = m_identicalPath == m_path ? renameReplacing(partPath(), m_path, &reason)
-                                                   : renameToFreeName(partPath(), m_path, &reason);
-    if (!renamed)
-        return fail(m_path, reason);
-    m_unfinished = false;
-    if (!syncFolderToDisk(QFileInfo(m_path).absolutePath(), &reason))
-        return fail(m_path, reason);
-    return true;
 }
 
 void DumpWriter::addFileFacts(DumpRecord *record) const
 {
+    record->header = m_header;
     record->size = m_size;
     record->sha256 = m_hash.result();
-    if (!m_keptPath.isEmpty())
-        record->keptEarlier = QFileInfo(m_keptPath).fileName();
     if (!m_identicalPath.isEmpty())
         record->identicalEarlier = QFileInfo(m_identicalPath).fileName();
 }
@@ -176,7 +127,6 @@ bool DumpWriter::close()
 {
     m_file.close();
     m_claim.reset();  // gives the claim up
-    m_claimedPath.clear();
     const bool leftBehind = m_unfinished;
     m_unfinished = false;
     return leftBehind;
@@ -191,6 +141,7 @@ bool DumpWriter::writeAll(const QByteArray &data)
         written = more < 0 ? more : written + more;
     }
     if (written != data.size()) {
+        m_diskFull = lastWriteFoundNoRoom() || ::isDiskFull(QFileInfo(m_path).absolutePath());
         const QString reason = m_file.errorString();
         // What an unfinished dump is said to hold is what it holds: whole blocks only.
         m_file.resize(m_size);

@@ -1,7 +1,6 @@
 #include "session/dumpreport.h"
 
 #include "dumpfile/dumpwriter.h"
-#include "dumpfile/earlierdump.h"
 #include "readout/readoutend.h"
 #include "session/outputfolder.h"
 
@@ -11,21 +10,6 @@ QString savedText(const DumpWriter &dump)
         .arg(shownPath(dump.path()))
         .arg(dump.size())
         .arg(QString::fromLatin1(dump.sha256().toHex()));
-}
-
-QString keptText(const DumpWriter &dump)
-{
-    if (dump.keptPath().isEmpty())
-        return {};
-    return "Kept the earlier, different dump as " + shownPath(dump.keptPath());
-}
-
-QString keptDumpChangedWarning(const DumpWriter &dump)
-{
-    if (dump.keptPath().isEmpty() || !dump.keptDumpChanged())
-        return {};
-    return "Warning: " + shownPath(dump.keptPath()) + " does not match its checksum file "
-        + shownPath(checksumPath(dump.keptPath())) + ": it was changed after it was saved. Both are kept as they were found.";
 }
 
 QString identicalText(const DumpWriter &dump)
@@ -43,12 +27,18 @@ QString uniformDataWarning(const DumpWriter &dump)
     return "Warning: every data byte of the dump is 0x" + QString::number(*byte, 16).toUpper().rightJustified(2, '0') + '.';
 }
 
-QString dumpInUseText(const QString &path)
+QString savedWithWarningsText(const QStringList &warnings)
 {
-    return "Another read-out is writing " + shownPath(path) + '.';
+    QStringList sentences;
+    for (QString warning : warnings) {
+        if (warning.startsWith(QLatin1String("Warning: ")))
+            warning = warning.mid(9);
+        sentences << warning.left(1).toUpper() + warning.mid(1);
+    }
+    return "Saved with warnings: " + sentences.join(' ');
 }
 
-QString incompleteDumpText(const QString &partPath, const BlockTally &tally)
+QString incompleteDumpText(const QString &partPath, const BlockTally &tally, bool diskFull)
 {
     QString holds;
     if (tally.checked < tally.count) {
@@ -69,7 +59,7 @@ QString incompleteDumpText(const QString &partPath, const BlockTally &tally)
             break;
         }
     }
-    return "Dump incomplete: " + shownPath(partPath) + " holds " + holds;
+    return "Dump incomplete: " + shownPath(partPath) + " holds " + holds + (diskFull ? "; the disk is full" : "");
 }
 
 QString vanishedDumpText(const QString &partPath)
@@ -91,11 +81,11 @@ QString totalSumWords(BlockTally::Total total)
     return QStringLiteral("not checked");
 }
 
-QString resultWords(const ReadoutEnd &end)
+QString resultWords(const ReadoutEnd &end, bool warned)
 {
     switch (end.reason) {
     case EndReason::Complete:
-        return QStringLiteral("complete");
+        return warned ? QStringLiteral("complete with warnings") : QStringLiteral("complete");
     case EndReason::Stopped:
         return QStringLiteral("stopped before it was complete");
     default:

@@ -1,5 +1,7 @@
 #include "session/outputfolder.h"
 
+#include "dumpfile/diskroom.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -69,6 +71,23 @@ QString folderProblem(const QString &folder)
     if (!probe.open())
         return probe.errorString();
     return {};
+}
+
+QString roomProblem(const QString &folder, qint64 dumpBytes)
+{
+    const DiskRoom room = roomFor(QDir::cleanPath(folder), dumpBytes);
+    if (room.isEnough())
+        return {};
+    const auto kB = [](qint64 bytes) { return QString::number((bytes + 1023) / 1024); };
+    return "its disk has " + kB(room.free) + " kB free, and a read-out needs " + kB(room.needed) + " kB";
+}
+
+QString folderLabel(const QString &folder, const QString &defaultFolder)
+{
+    const QString clean = QDir::cleanPath(folder);
+    if (clean == QDir::cleanPath(defaultFolder))
+        return {};
+    return QFileInfo(clean).fileName();
 }
 
 QString shownPath(const QString &path)

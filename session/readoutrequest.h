@@ -15,13 +15,15 @@ struct ReadoutRequest
     bool headerOption = false;  // size from the banner, named dump with the KUP header
     QString folderText;         // "Save to", or --output
     QString defaultFolder;      // where a blank folder text points
+    QString label{};            // the box's label for the record; empty: none
+    QString fileName{};         // the dump's file name, in place of the rules' one; empty: none
 };
 
 struct StartOutcome
 {
     enum class Refused {
         No,
-        Request,  // a port, size or folder that cannot serve, or a dump another read-out writes
+        Request,  // a port, size, folder or file name that cannot serve
         Port,     // the port did not open
     };
     Refused refused = Refused::No;

@@ -13,6 +13,19 @@
 #include <utility>
 #include <variant>
 
+namespace {
+
+// The largest dump a read-out may write: a banner may name a larger loader than the size option.
+qint64 largestDump()
+{
+    int blocks = 0;
+    for (const LoaderFamily &family : kLoaderFamilies)
+        blocks = qMax(blocks, family.blockCount);
+    return kLongestHeaderSize + qint64(blocks) * wire::kBlockDataSize;
+}
+
+}  // namespace
+
 ReadoutSession::ReadoutSession(QObject *parent) : QObject(parent)
 {
     Timer1.setInterval(300);
@@ -39,43 +52,37 @@ StartOutcome ReadoutSession::start(const ReadoutRequest &request)
     const LoaderFamily *family = familyOfSize(request.sizeKb ? request.sizeKb : kDefaultLoaderSizeKb);
     if (!family)
         return {Refused::Request, QStringLiteral("There is no %1 kB loader.").arg(request.sizeKb), QStringLiteral("Loader size")};
+    if (const QString problem = request.fileName.isEmpty() ? QString() : fileNameProblem(request.fileName); !problem.isEmpty())
+        return {Refused::Request, "Cannot save the dump as " + request.fileName + ": " + problem + '.',
+                QStringLiteral("Dump file name")};
     const QString folder = outputFolder(request.folderText, request.defaultFolder);
     // The default folder is made by the first read-out that goes there; any other must exist.
     if (QDir::cleanPath(folder) == QDir::cleanPath(request.defaultFolder))
         QDir().mkpath(folder);
     // Found out before the box is woken, not at the first block.
-    if (const QString problem = folderProblem(folder); !problem.isEmpty()) {
+    QString problem = folderProblem(folder);
+    if (problem.isEmpty())
+        problem = roomProblem(folder, largestDump());
+    if (!problem.isEmpty()) {
         const QString shown = QDir::toNativeSeparators(folder);
         return {Refused::Request, "Cannot save the dump in " + shown + ": " + problem + '.', "Error with the folder " + shown};
-    }
-    // A plain dump's name is known now, so a read-out already writing it is found before the
-    // box is woken. A named dump is claimed at its first block, when its name is known.
-    if (!request.headerOption) {
-        const QString path = pathInFolder(folder, kPlainDumpName);
-        if (m_dumpFile.claim(path) == DumpWriter::Claim::InUse)
-            return {Refused::Request, dumpInUseText(path), QStringLiteral("Dump file in use")};
     }
     const PortChoice port = portForText(request.portText, request.portList);
     const OpenOutcome opened = MSComm1.open(port.device);
     if (opened != OpenOutcome::Opened) {
-        m_dumpFile.close();
         const OpenFailureReport report = describeOpenFailure(opened, port);
         if (report.boxPrompt.isEmpty())
             return {Refused::Port, report.logLine, {}};
         return {Refused::Port, report.boxPrompt, report.boxTitle};
     }
     m_port = port;
-    m_folder = folder;
-    m_headerOption = request.headerOption;
+    m_facts = {folder, request.headerOption, request.fileName, request.label};
     m_running = true;
     m_lastEnd = {};
     m_totalMatched = false;
     m_lineOpen = false;
     m_heldWarnings.clear();
     m_blocksWritten = 0;
-    m_bannerText.clear();
-    m_loaderVersion.clear();
-    m_loaderSizeKb = 0;
     m_engine.setRequest(qint16(family->startBlock), qint16(family->blockCount));
     emit portOpened();
     m_silenceTimer.start();
@@ -107,7 +114,7 @@ void ReadoutSession::carryOut(const ReadoutEvents &events)
                        [this](const DiscardInput &) { MSComm1.discardInput(); },
                        // The handshake gets a hint of its own if it stops.
                        [this](const BannerRead &e) {
-                           m_bannerText = e.text;
+                           m_facts.banner = e.text;
                            m_silenceTimer.start();
                        },
                        [this](const FirstBlock &e) { openDump(e); },
@@ -139,7 +146,7 @@ void ReadoutSession::showPending()
         if (const auto *entry = std::get_if<LogEntry>(&event))
             show(*entry);
         else if (const auto *warning = std::get_if<LogWarning>(&event))
-            showWarning(warning->text);
+            warnOfDump(warning->text);
     }
 }
 
@@ -161,6 +168,12 @@ void ReadoutSession::showWarning(const QString &text)
     releaseWarnings();
 }
 
+void ReadoutSession::warnOfDump(const QString &text)
+{
+    m_facts.warnings << text;
+    showWarning(text);
+}
+
 void ReadoutSession::releaseWarnings()
 {
     if (m_lineOpen)
@@ -171,13 +184,14 @@ void ReadoutSession::releaseWarnings()
 
 void ReadoutSession::openDump(const FirstBlock &block)
 {
-    // The dump file's rules name it. A plain dump is the one claimed at Open.
-    const DumpPlan plan = planDump({m_headerOption, block.loaderSizeKb, block.loaderVersion, block.data});
+    // The dump file's rules name it, and its name is claimed only now that there is something
+    // to write: a read-out that waits for its box holds nothing.
+    const DumpPlan plan = planDump({m_facts.headerOption, block.loaderSizeKb, block.loaderVersion, block.data, m_facts.fileName});
     if (!plan.note.isEmpty())
         m_pending.push_back(LogWarning{plan.note});
-    m_loaderVersion = block.loaderVersion;
-    m_loaderSizeKb = block.loaderSizeKb;
-    if (!m_dumpFile.open(pathInFolder(m_folder, plan.fileName), plan.header)) {
+    m_facts.loaderVersion = block.loaderVersion;
+    m_facts.loaderSizeKb = block.loaderSizeKb;
+    if (!m_dumpFile.open(pathInFolder(m_facts.folder, plan.fileName), plan.header)) {
         end(dumpFileError());
         return;
     }
@@ -206,19 +220,23 @@ void ReadoutSession::end(ReadoutEnd end)
     reportEnd(end);
     if (end.reason == EndReason::Complete && m_dumpFile.isOpen()) {
         m_totalMatched = true;
+        // Known before the record is written, shown after the Saved line.
+        const QString uniform = uniformDataWarning(m_dumpFile);
+        if (!uniform.isEmpty())
+            m_facts.warnings << uniform;
         // Only now, with every sum checked, does the dump take its name; Saved is said once it
         // is on the disk.
-        const bool saved = m_dumpFile.commit(record(end));
-        if (saved) {
+        m_facts.saved = m_dumpFile.commit(record(end));
+        if (m_facts.saved) {
             show({savedText(m_dumpFile)});
+            if (const QString identical = identicalText(m_dumpFile); !identical.isEmpty())
+                show({identical});
+            if (!uniform.isEmpty())
+                showWarning(uniform);
         } else {
             end = dumpFileError();
             reportEnd(end);
         }
-        // Where the earlier dump went, even when the new one then could not take its name.
-        reportEarlierDumps();
-        if (const QString warning = uniformDataWarning(m_dumpFile); saved && !warning.isEmpty())
-            showWarning(warning);
     }
     m_lastEnd = end;
     // A line lost after a failed block closes what was left open; that read-out has ended before.
@@ -234,16 +252,6 @@ void ReadoutSession::reportEnd(const ReadoutEnd &end)
         show(entry);
 }
 
-void ReadoutSession::reportEarlierDumps()
-{
-    if (const QString kept = keptText(m_dumpFile); !kept.isEmpty())
-        show({kept});
-    if (const QString changed = keptDumpChangedWarning(m_dumpFile); !changed.isEmpty())
-        showWarning(changed);
-    if (const QString identical = identicalText(m_dumpFile); !identical.isEmpty())
-        show({identical});
-}
-
 DumpRecord ReadoutSession::record(const ReadoutEnd &end) const
 {
     const BlockTally blocks = tally();
@@ -251,15 +259,18 @@ DumpRecord ReadoutSession::record(const ReadoutEnd &end) const
     record.time = QDateTime::currentDateTime();
     record.tamrixVersion = QStringLiteral(TAMRIX_VERSION);
     record.port = labelWithDevice(m_port);
-    record.banner = m_bannerText;
-    record.loaderVersion = m_loaderVersion;
-    record.loaderSizeKb = m_loaderSizeKb;
+    record.label = m_facts.label;
+    record.banner = m_facts.banner;
+    record.loaderVersion = m_facts.loaderVersion;
+    record.loaderSizeKb = m_engine.BlockCount();
+    record.sizeFromOption = m_facts.loaderSizeKb == 0;
     record.firstBlock = m_engine.StartBlock();
     record.blockCount = m_engine.BlockCount();
     record.blocksChecked = blocks.checked;
     record.failedBlock = blocks.failedBlock;
     record.totalSum = totalSumWords(blocks.total);
-    record.result = resultWords(end);
+    record.result = resultWords(end, !m_facts.warnings.isEmpty());
+    record.warnings = m_facts.warnings;
     return record;
 }
 
@@ -280,11 +291,14 @@ void ReadoutSession::closePort()
             // The unfinished dump's record says how it ended.
             if (!m_dumpFile.recordUnfinished(record(m_lastEnd)))
                 showWarning("Warning: cannot write " + shownPath(m_dumpFile.errorPath()) + ": " + m_dumpFile.errorString());
-            emit incompleteDumpLeft(incompleteDumpText(m_dumpFile.partPath(), tally()));
+            emit incompleteDumpLeft(incompleteDumpText(m_dumpFile.partPath(), tally(), m_dumpFile.isDiskFull()));
         } else {
             emit incompleteDumpLeft(vanishedDumpText(m_dumpFile.partPath()));
         }
     }
+    // The end of the log repeats what the warnings said, which may have scrolled far away.
+    if (savedWithWarnings())
+        show({savedWithWarningsText(m_facts.warnings)});
     emit portClosed();
 }
 

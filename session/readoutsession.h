@@ -10,6 +10,7 @@
 #include "serial/serialline.h"
 #include "session/awaitedanswer.h"
 #include "session/dumpreport.h"
+#include "session/readoutfacts.h"
 #include "session/readoutrequest.h"
 
 #include <QElapsedTimer>
@@ -33,9 +34,10 @@ public:
 
     explicit ReadoutSession(QObject *parent = nullptr);
 
-    // Resolves the port, checks the folder, picks the blocks of the size option, claims a plain
-    // dump's name, opens the port and starts keying the loader awake. Unless it started, nothing
-    // is open, nothing was sent, and the outcome says why in words for the user.
+    // Resolves the port, checks the folder, the room on its disk and a given file name, picks the
+    // blocks of the size option, opens the port and starts keying the loader awake. The dump's
+    // name is claimed only at the first block. Unless it started, nothing is open, nothing was
+    // sent, and the outcome says why in words for the user.
     StartOutcome start(const ReadoutRequest &request);
     // Closes port and dump file, as Close does; logs "Serial port closed." if the port was open.
     // A read-out still running ends as Stopped.
@@ -49,6 +51,8 @@ public:
     // What the read-out waits for before the download; nothing once the download runs.
     AwaitedAnswer awaitedAnswer() const { return m_engine.awaitedAnswer(); }
     QString outputFileName() const { return m_outputFileName; }
+    // The last read-out saved its dump, with warnings about what it holds.
+    bool savedWithWarnings() const { return m_facts.saved && !m_facts.warnings.isEmpty(); }
     // The data bytes of one block, for a front end that shows a rate.
     static constexpr int kBlockBytes = wire::kBlockDataSize;
 
@@ -73,13 +77,14 @@ private:
     void show(const LogEntry &entry);
     // A warning waits while a block's line is open, so that the line stays whole.
     void showWarning(const QString &text);
+    // A warning about the dump: shown, and kept for its record.
+    void warnOfDump(const QString &text);
     void releaseWarnings();
     BlockTally tally() const;
     void openDump(const FirstBlock &block);
     void writeDump(const QByteArray &data);
     void end(ReadoutEnd end);
     void reportEnd(const ReadoutEnd &end);
-    void reportEarlierDumps();
     // What the record beside the dump says of this read-out, which ended as `end`.
     DumpRecord record(const ReadoutEnd &end) const;
     ReadoutEnd dumpFileError() const;
@@ -97,18 +102,13 @@ private:
     ReadoutEngine m_engine;
     DumpWriter m_dumpFile;
     PortChoice m_port;
-    QString m_folder;             // where the dump goes
-    bool m_headerOption = false;  // a named dump with the KUP header, if the rules can name it
-    ReadoutEvents m_pending;      // log entries and warnings of the batch being carried out
-    bool m_lineOpen = false;      // the last log entry left its line open
-    QStringList m_heldWarnings;   // warnings that came while it was open
-    ReadoutEnd m_lastEnd;         // how the last read-out ended, for what its unfinished dump holds
+    ReadoutFacts m_facts;        // of the read-out running, or the last one
+    ReadoutEvents m_pending;     // log entries and warnings of the batch being carried out
+    bool m_lineOpen = false;     // the last log entry left its line open
+    QStringList m_heldWarnings;  // warnings that came while it was open
+    ReadoutEnd m_lastEnd;        // how the last read-out ended, for what its unfinished dump holds
     bool m_totalMatched = false;
-    int m_blocksWritten = 0;  // blocks whose data is in the dump file
-    // For the record: the banner as received, and the loader it named.
-    QByteArray m_bannerText;
-    QByteArray m_loaderVersion;
-    int m_loaderSizeKb = 0;
+    int m_blocksWritten = 0;   // blocks whose data is in the dump file
     QString m_outputFileName;  // the last named dump, kept between read-outs
     bool m_running = false;    // started, and its end not yet reported
 };

@@ -6,6 +6,7 @@
 #include "support/cputime.h"
 #include "support/virtualreceiver.h"
 
+#include "dumpfile/dumprecord.h"
 #include "session/outputfolder.h"
 #include "session/readoutsession.h"
 
@@ -57,34 +58,6 @@ inline QString savedLine(const QString &path, const QByteArray &dump)
         .arg(QString::fromLatin1(QCryptographicHash::hash(dump, QCryptographicHash::Sha256).toHex()));
 }
 
-// The record beside a dump, as a script reads it: "key: value" a line.
-inline QMap<QString, QString> recordOf(const QString &path)
-{
-    QMap<QString, QString> record;
-    for (const QString &line : QString::fromUtf8(readFile(path)).split('\n', Qt::SkipEmptyParts))
-        record.insert(line.section(": ", 0, 0), line.section(": ", 1));
-    return record;
-}
-
-// A value of the record with its escapes read back: the bytes as they came from the line.
-inline QByteArray fromRecord(const QString &value)
-{
-    QByteArray bytes;
-    for (int i = 0; i < value.size(); ++i) {
-        const char c = char(value[i].unicode());
-        const char next = i + 1 < value.size() ? char(value[i + 1].unicode()) : '\0';
-        if (c != '\\' || !next) {
-            bytes += c;
-        } else if (++i, next == 'x') {
-            bytes += char(value.mid(i + 1, 2).toInt(nullptr, 16));
-            i += 2;
-        } else {
-            bytes += next == 'r' ? '\r' : next == 'n' ? '\n' : next;
-        }
-    }
-    return bytes;
-}
-
 struct SessionRun
 {
     SessionRun()
@@ -133,6 +106,8 @@ struct SessionRun
     QString path(const QString &name = QStringLiteral("BLdump.bin")) const { return folder.filePath(name); }
     QByteArray dump(const QString &name = QStringLiteral("BLdump.bin")) const { return readFile(path(name)); }
     QStringList files() const { return QDir(folder.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot); }
+    // The record beside the dump `name`, as Tamrix reads it back.
+    DumpRecord record(const QString &name) const { return recordFromText(readFile(path(name + ".txt"))).value_or(DumpRecord{}); }
 
     QTemporaryDir folder;
     QString outputFolder = folder.path() + '/';

@@ -1,9 +1,10 @@
 // Dump names, KUP headers and the file writer.
 
+#include "dumpfile/checksumfile.h"
+#include "dumpfile/dumpcheck.h"
 #include "dumpfile/dumpname.h"
 #include "dumpfile/dumprecord.h"
 #include "dumpfile/dumpwriter.h"
-#include "dumpfile/earlierdump.h"
 #include "readout/loaderfamily.h"
 #include "session/outputfolder.h"
 
@@ -51,9 +52,11 @@ private slots:
     void namesAndHeaders();
     void noRuleFallsBackToThePlainDump();
     void hostileNameBytesStayInTheFolder();
+    void fileNamesGivenByTheUser();
     void layoutsOnDisk();
-    void noDumpIsLost();
+    void savedFilesAreNeverRenamedOrRewritten();
     void recordsBesideTheDumps();
+    void aSavedDumpIsCheckedLater();
     void writerReportsWhatGoesWrong();
     void outputFolderRules();
 };
@@ -150,6 +153,23 @@ void TestDumpFile::hostileNameBytesStayInTheFolder()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), names);
 }
 
+void TestDumpFile::fileNamesGivenByTheUser()
+{
+    // A name alone, that Linux and Windows both keep as it is, and that no file beside a dump has.
+    for (const QString &good : QStringList{"SN1004.bin", "Kunde Müller 3", "box.1.bin", ".hidden", "CONSOLE.bin"})
+        QVERIFY2(fileNameProblem(good).isEmpty(), qPrintable(good));
+    for (const QString &bad : QStringList{"", "..", "out/SN.bin", "..\\SN.bin", "a:b", "a*", "tab\there", "SN.", "SN ", "nul.bin",
+                                          "COM1", "Lpt9.txt.bin", "SN.bin.sha256", "SN.bin.part", "SN.TXT", QString(201, 'x')})
+        QVERIFY2(!fileNameProblem(bad).isEmpty(), qPrintable(bad));
+    // It takes the place of the rules' name; whether the KUP header comes is theirs to say.
+    const auto given = [](bool header, int sizeKb) {
+        return planDump({header, sizeKb, "6.0.2.1", QByteArray(7, 'z'), "SN.bin"});
+    };
+    QCOMPARE(given(true, 128).fileName + given(false, 128).fileName, QStringLiteral("SN.binSN.bin"));
+    QVERIFY(given(true, 128).isNamed() && !given(false, 128).isNamed());
+    QCOMPARE(given(true, 0).note, QStringLiteral("No name for the KUP header from this loader, saving SN.bin without header."));
+}
+
 void TestDumpFile::layoutsOnDisk()
 {
     QTemporaryDir dir;
@@ -161,24 +181,24 @@ void TestDumpFile::layoutsOnDisk()
     };
     for (const Case &c : {Case{plan(false, 128, ""), 0}, Case{plan(true, 128, "6.0.2.1"), 42}, Case{plan(true, 128, "5.1.3"), 40},
                           Case{plan(true, 64, "2.0.4"), 40}}) {
-        const QString path = dir.filePath(c.plan.fileName);
-        const QString part = path + ".part";
-        // A longer unfinished dump from before.
-        QFile stale(part);
-        QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write(QByteArray(200000, 'o')) > 0);
-        stale.close();
+        // An unfinished dump from before stays as it is: the new one is the next of the name.
+        const QString stale = dir.filePath(c.plan.fileName + ".part");
+        QFile older(stale);
+        QVERIFY(older.open(QIODevice::WriteOnly) && older.write(QByteArray(200000, 'o')) > 0);
+        older.close();
         DumpWriter writer;
-        QVERIFY(writer.open(path, c.plan.header));
+        QVERIFY(writer.open(dir.filePath(c.plan.fileName), c.plan.header));
+        const QString path = numberedPath(dir.filePath(c.plan.fileName), 1);
+        QCOMPARE(writer.path(), path);
         QVERIFY(writer.append(data.left(1024)));
-        QCOMPARE(QFileInfo(part).size(), c.headerSize + 1024);  // on disk before close
+        QCOMPARE(QFileInfo(path + ".part").size(), c.headerSize + 1024);  // on disk before close
         QVERIFY(writer.append(data.mid(1024)));
         QVERIFY(writer.commit({}));
         QVERIFY(!writer.isOpen());  // closed before it is renamed: Windows renames no open file
         QVERIFY(!writer.close());   // nothing unfinished left behind
-        QVERIFY(!QFile::exists(part));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray content = file.readAll();
+        QVERIFY(!QFile::exists(path + ".part"));
+        QCOMPARE(QFileInfo(stale).size(), 200000);
+        const QByteArray content = readAll(path);
         QCOMPARE(content, c.plan.header + data);
         QCOMPARE(writer.size(), content.size());
         QCOMPARE(writer.sha256(), QCryptographicHash::hash(content, QCryptographicHash::Sha256));
@@ -186,79 +206,65 @@ void TestDumpFile::layoutsOnDisk()
     }
 }
 
-void TestDumpFile::noDumpIsLost()
+void TestDumpFile::savedFilesAreNeverRenamedOrRewritten()
 {
+    // A folder as an earlier Tamrix left it: the newest dump under the name, earlier ones kept
+    // under numbers, with their checksum files and records.
     QTemporaryDir dir;
     const QString path = dir.filePath("BLdump.bin");
-    const auto numbered = [&](int n) { return n < 0 ? QString() : n ? numberedPath(path, n) : path; };
+    const auto numbered = [&](int n) { return n ? numberedPath(path, n) : path; };
+    const QDateTime lastYear = QDateTime::currentDateTime().addYears(-1);
+    for (const auto &[n, data] : {std::pair{0, "box C"}, std::pair{1, "box A"}, std::pair{2, "box B"}}) {
+        QFile dump(numbered(n));
+        QVERIFY(dump.open(QIODevice::WriteOnly) && dump.write(data) == 5 && dump.flush()
+                && dump.setFileTime(lastYear, QFileDevice::FileModificationTime));
+        QString error;
+        QVERIFY(writeChecksumFile(numbered(n), QCryptographicHash::hash(data, QCryptographicHash::Sha256), &error));
+    }
     DumpWriter writer;
-    // Writes a dump and checks what became of the earlier ones: the number the one under the name
-    // was kept as, the one holding the same bytes (0: the name itself; -1: none).
-    const auto write = [&](const QByteArray &data, int kept, int identical) {
+    // Writes a dump; the number it was saved under, and the one that holds the same bytes (-1: none).
+    const auto write = [&](const QByteArray &data, int savedAs, int identical) {
         const bool ok = writer.open(path, {}) && writer.append(data) && writer.commit({});
         writer.close();
-        return ok && writer.keptPath() == numbered(kept ? kept : -1) && writer.identicalPath() == numbered(identical);
+        return ok && writer.path() == numbered(savedAs)
+            && writer.identicalPath() == (identical < 0 ? QString() : numbered(identical));
     };
-    QVERIFY(write("box D", 0, -1));
-    QVERIFY(write("box E", 1, -1));
-    QVERIFY(write("box D", 2, 1));  // under the name was E: kept, and D is found among the numbered
-    QVERIFY(write("box D", 0, 0));  // the same bytes under the name: nothing to keep
-    QCOMPARE(readAll(path), QByteArray("box D"));
-    QCOMPARE(readAll(numbered(1)), QByteArray("box D"));
-    QCOMPARE(readAll(numbered(2)), QByteArray("box E"));
-    QCOMPARE(numberedPath("/d/BL_61234_conv.bin", 3), QStringLiteral("/d/BL_61234_conv.3.bin"));
-    QCOMPARE(numberedPath("/d/dump", 1), QStringLiteral("/d/dump.1"));
-
-    // A kept dump is renamed with its checksum file and record: it keeps its date, and the next
-    // number is one more than the highest in use, not the first free one.
-    const QDateTime readLastYear = QDateTime::currentDateTime().addYears(-1);
-    QFile earlier(path);
-    QVERIFY(earlier.open(QIODevice::ReadWrite) && earlier.setFileTime(readLastYear, QFileDevice::FileModificationTime));
-    earlier.close();
-    for (const QString &file : {numbered(1), numbered(1) + ".sha256", numbered(1) + ".txt"})
+    QVERIFY(write("box D", 3, -1));
+    QVERIFY(write("box A", 4, 1));
+    QVERIFY(write("box C", 5, 0));
+    // A gap is never filled again: the numbers tell the order the dumps were saved in.
+    for (const QString &file : {numbered(4), numbered(4) + ".sha256", numbered(4) + ".txt"})
         QVERIFY(QFile::remove(file));
-    QVERIFY(write("box F", 3, -1));
-    QCOMPARE(readAll(numbered(3)), QByteArray("box D"));
-    QCOMPARE(QFileInfo(numbered(3)).lastModified().toSecsSinceEpoch(), readLastYear.toSecsSinceEpoch());
-    QCOMPARE(readAll(numbered(3) + ".sha256"), sha256("box D") + "  BLdump.3.bin\n");
-    QVERIFY(QFile::exists(numbered(3) + ".txt"));
-    QVERIFY(!QFile::exists(numbered(1)));
+    QVERIFY(write("box E", 6, -1));
+    // Nothing saved before was touched.
+    for (const auto &[n, data] : {std::pair{0, "box C"}, std::pair{1, "box A"}, std::pair{2, "box B"}, std::pair{3, "box D"}}) {
+        QCOMPARE(readAll(numbered(n)), QByteArray(data));
+        QCOMPARE(readAll(numbered(n) + ".sha256"), sha256(data) + "  " + QFileInfo(numbered(n)).fileName().toUtf8() + '\n');
+    }
+    QCOMPARE(QFileInfo(path).lastModified().toSecsSinceEpoch(), lastYear.toSecsSinceEpoch());
+    QVERIFY(!QFile::exists(numbered(4)));
+    QCOMPARE(readAll(numbered(6)), QByteArray("box E"));
 
-    // A dump changed since it was saved is kept as it is, with its checksum as it was: nothing
-    // certifies the damage. A dump without a checksum file gets none made up.
-    QFile damaged(path);
-    QVERIFY(damaged.open(QIODevice::ReadWrite) && damaged.write("B") == 1);
-    damaged.close();
-    QVERIFY(write("box G", 4, -1));
-    QVERIFY(writer.keptDumpChanged());
-    QCOMPARE(readAll(numbered(4)), QByteArray("Box F"));
-    QCOMPARE(readAll(numbered(4) + ".sha256"), sha256("box F") + "  BLdump.4.bin\n");
-    QVERIFY(QFile::remove(path + ".sha256"));
-    QVERIFY(write("box H", 5, -1));
-    QVERIFY(!writer.keptDumpChanged());
-    QVERIFY(!QFile::exists(numbered(5) + ".sha256"));
-    QVERIFY(QFile::exists(numbered(5) + ".txt"));
-
-#ifndef Q_OS_WIN  // tools/windows-check gives the checksum files that Windows wrote to sha256sum
-    // sha256sum agrees with every checksum file but the changed dump's.
-    QProcess check;
-    check.setWorkingDirectory(dir.path());
-    check.start("sha256sum", {"-c", "BLdump.bin.sha256", "BLdump.2.bin.sha256", "BLdump.3.bin.sha256", "BLdump.4.bin.sha256"});
-    QVERIFY(check.waitForFinished());
-    QCOMPARE(check.readAllStandardOutput(),
-             QByteArray("BLdump.bin: OK\nBLdump.2.bin: OK\nBLdump.3.bin: OK\nBLdump.4.bin: FAILED\n"));
-#endif
-
-    // One claim on a name at a time; closing gives it up. No data is uniform here.
-    DumpWriter first, second;
-    QVERIFY(first.open(path, {}));
+    // Read-outs at once: each claims a name of its own at its first block, and an unfinished
+    // dump is left as it is, its name with it.
+    DumpWriter first, second, third;
+    QVERIFY(first.open(path, {}) && second.open(path, {}));
+    QCOMPARE(first.path() + second.path(), numbered(7) + numbered(8));
     QVERIFY(first.append(QByteArray(1024, 'a') + 'b'));
     QVERIFY(!first.uniformDataByte());
-    QCOMPARE(int(second.claim(path)), int(DumpWriter::Claim::InUse));
-    QVERIFY(!second.open(path, {}));
-    QCOMPARE(second.errorString(), QStringLiteral("another read-out is writing it"));
-    QVERIFY(first.close());
-    QVERIFY(second.open(path, {}));
+    QVERIFY(first.close() && second.close());
+    QVERIFY(third.open(path, {}));
+    QCOMPARE(third.path(), numbered(9));
+    QCOMPARE(readAll(numbered(7) + ".part"), QByteArray(1024, 'a') + 'b');
+
+#ifndef Q_OS_WIN  // tools/windows-check gives the checksum files that Windows wrote to sha256sum
+    QProcess check;
+    check.setWorkingDirectory(dir.path());
+    check.start("sha256sum",
+                {"-c", "--quiet", "BLdump.bin.sha256", "BLdump.1.bin.sha256", "BLdump.2.bin.sha256", "BLdump.3.bin.sha256",
+                 "BLdump.5.bin.sha256", "BLdump.6.bin.sha256"});
+    QVERIFY(check.waitForFinished() && check.exitCode() == 0);
+#endif
 }
 
 void TestDumpFile::recordsBesideTheDumps()
@@ -269,44 +275,94 @@ void TestDumpFile::recordsBesideTheDumps()
     record.time = QDateTime(QDate(2026, 3, 4), QTime(10, 22, 31), QTimeZone(3600));
     record.tamrixVersion = "2.2";
     record.port = "COM 1 (/dev/ttyS0)";
-    record.banner = "\r\nKAON \\ \x1b[2J\xe9 Version 6.0.2.1\r\nMICOM";
-    record.loaderVersion = "6.0.2.1\r";
+    record.label = QStringLiteral("SN1004, Müller\n");
+    record.banner = "\r\nKAON \\ \x1b[2J\xe9 Version 4.0.2.1\r\nMICOM";
+    record.loaderVersion = "4.0.2.1\r";
     record.loaderSizeKb = 128;
+    record.sizeFromOption = true;
     record.firstBlock = 1920;
     record.blockCount = 128;
     record.blocksChecked = 3;
     record.failedBlock = 1923;
     record.totalSum = "not checked";
     record.result = "CRC Error while receiving BLOCK: 1923";
+    record.warnings = QStringList{"Warning: the loader was not recognised.", "No name for the KUP header."};
     QTemporaryDir dir;
     const QString path = dir.filePath("BLdump.bin");
     DumpWriter writer;
-    QVERIFY(writer.open(path, {}) && writer.append("data") && writer.close() && writer.recordUnfinished(record));
-    QCOMPARE(readAll(path + ".part.txt"),
+    QVERIFY(writer.open(path, "KAON\x01") && writer.append("data") && writer.close() && writer.recordUnfinished(record));
+    const QByteArray text = readAll(path + ".part.txt");
+    QCOMPARE(text,
              "time: 2026-03-04T10:22:31+01:00\n"
              "tamrix version: 2.2\n"
              "port: COM 1 (/dev/ttyS0)\n"
-             "banner: \\r\\nKAON \\\\ \\x1b[2J\\xe9 Version 6.0.2.1\\r\\nMICOM\n"
-             "loader version: 6.0.2.1\\r\n"
-             "loader size: 128 kB\n"
+             "label: SN1004, Müller \n"
+             "banner: \\r\\nKAON \\\\ \\x1b[2J\\xe9 Version 4.0.2.1\\r\\nMICOM\n"
+             "loader version: 4.0.2.1\\r\n"
+             "loader size: 128 kB, from the size option\n"
              "first block: 1920\n"
              "block count: 128\n"
              "blocks checked: 3\n"
              "failed block: 1923\n"
              "total sum: not checked\n"
              "result: CRC Error while receiving BLOCK: 1923\n"
-             "size: 4\n"
+             "warning: the loader was not recognised.\n"
+             "warning: No name for the KUP header.\n"
+             "header: KAON\\x01\n"
+             "size: 9\n"
              "sha256: "
-                 + sha256("data") + '\n');
+                 + sha256("KAON\x01"
+                          "data")
+                 + '\n');
+    // What Tamrix reads back of it is what it wrote.
+    const std::optional<DumpRecord> back = recordFromText(text);
+    QVERIFY(back);
+    QCOMPARE(recordText(*back), text);
+    QVERIFY(!recordFromText("time: now\nresult: complete\n"));
+}
 
-    // The next read-out of the name starts the unfinished dump and its record afresh. A complete
-    // dump's record is under its name and says what became of the earlier dump.
-    QVERIFY(writer.open(path, {}));
-    QVERIFY(!QFile::exists(path + ".part.txt"));
-    QVERIFY(writer.append("data") && writer.commit(record) && !writer.close());
-    QVERIFY(writer.open(path, {}) && writer.append("other") && writer.commit(record));
-    QVERIFY(readAll(path + ".txt").endsWith("size: 5\nsha256: " + sha256("other") + "\nkept earlier dump: BLdump.1.bin\n"));
-    QVERIFY(readAll(dir.filePath("BLdump.1.bin.txt")).endsWith("size: 4\nsha256: " + sha256("data") + '\n'));
+void TestDumpFile::aSavedDumpIsCheckedLater()
+{
+    // A complete plain dump, then one thing about it changed at a time: how checkDump finds it.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("BLdump.bin");
+    DumpRecord record;
+    record.blocksChecked = 2;
+    record.result = "complete";
+    DumpWriter writer;
+    QVERIFY(writer.open(path, {}) && writer.append(QByteArray(2048, 'd')) && writer.commit(record));
+    const QByteArray recordText = readAll(path + ".txt"), checksum = readAll(path + ".sha256");
+    const auto put = [](const QString &file, const QByteArray &content) {
+        QFile out(file);
+        return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(content) == content.size();
+    };
+    const QList<std::tuple<QString, QByteArray, QString>> damages{
+        {path, QByteArray(2048, 'd'), ""},
+        {path, QByteArray(2047, 'd') + 'x', "its SHA-256 is not the one in BLdump.bin.sha256"},
+        {path + ".sha256", "", "no checksum file BLdump.bin.sha256"},
+        {path + ".txt", "", "no record BLdump.bin.txt"},
+        {path + ".txt", "size: 5\n", "BLdump.bin.txt is not the record of a dump"},
+        {path + ".txt", QByteArray(recordText).replace("result: complete", "result: stopped"),
+         "its record says the read-out did not finish: stopped"},
+        {path + ".txt", QByteArray(recordText).replace("size: 2048", "size: 2090"), "it has 2048 bytes, its record says 2090"},
+        {path + ".txt", QByteArray(recordText).replace(sha256(QByteArray(2048, 'd')), sha256("other")),
+         "its SHA-256 is not the one in its record"},
+        {path + ".txt", QByteArray(recordText).replace("blocks checked: 2", "blocks checked: 1"),
+         "its record says it is a plain dump of 1 blocks"},
+        {path + ".txt", QByteArray(recordText).replace("header: none", "header: KAON"),
+         "it does not begin with the KUP header its record gives"},
+        // An earlier Tamrix's record does not name the header.
+        {path + ".txt", QByteArray(recordText).replace("header: none\n", ""), ""},
+    };
+    for (const auto &[file, content, problem] : damages) {
+        QVERIFY(put(path, QByteArray(2048, 'd')) && put(path + ".txt", recordText) && put(path + ".sha256", checksum));
+        if (content.isEmpty())
+            QVERIFY(QFile::remove(file));
+        else
+            QVERIFY(put(file, content));
+        QCOMPARE(checkDump(path).problem, problem);
+    }
+    QVERIFY(checkDump(dir.filePath("missing.bin")).problem.startsWith("cannot be read: "));
 }
 
 void TestDumpFile::writerReportsWhatGoesWrong()
@@ -320,20 +376,18 @@ void TestDumpFile::writerReportsWhatGoesWrong()
     QVERIFY(!writer.append("x"));
     QVERIFY(!writer.close());
 
-    // A folder in the dump's place is found at the start, not after the whole download.
+    // A folder in the dump's place takes its name, as a file would. A .part removed while it is
+    // written is found at the next block; Windows removes no open file.
     QVERIFY(QDir(dir.path()).mkdir("BLdump.bin"));
-    QVERIFY(!writer.open(dir.filePath("BLdump.bin"), {}));
-    QCOMPARE(writer.errorPath(), dir.filePath("BLdump.bin"));
-
+    QVERIFY(writer.open(dir.filePath("BLdump.bin"), {}));
+    QCOMPARE(writer.path(), dir.filePath("BLdump.1.bin"));
 #ifdef Q_OS_UNIX
-    // A full disk: what was written stays as the unfinished dump.
-    if (QFile::exists("/dev/full")) {
-        QVERIFY(QFile::link("/dev/full", dir.filePath("full.bin.part")));
-        QVERIFY(writer.open(dir.filePath("full.bin"), {}));
-        QVERIFY(!writer.append(QByteArray(1024, 'x')));
-        QVERIFY(!writer.errorString().isEmpty());
-        QVERIFY(writer.close());
-    }
+    QVERIFY(writer.append("1") && QFile::remove(writer.partPath()));
+    QVERIFY(!writer.append("2"));
+    QCOMPARE(writer.errorString(), QStringLiteral("it is gone from the disk"));
+    QVERIFY(!writer.isDiskFull());
+    QVERIFY(writer.close());
+
     // A disk that fills up inside a block: the block is taken out again, so an unfinished dump
     // holds whole blocks, as many as it is said to hold.
     std::signal(SIGXFSZ, SIG_IGN);
@@ -348,6 +402,7 @@ void TestDumpFile::writerReportsWhatGoesWrong()
     QVERIFY(filled);
     QCOMPARE(QFileInfo(dir.filePath("filling.bin.part")).size(), 2048);
     QCOMPARE(writer.errorString(), QStringLiteral("File too large"));
+    QVERIFY(writer.isDiskFull());
 #endif
 }
 
@@ -393,6 +448,12 @@ void TestDumpFile::outputFolderRules()
 #endif
     QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).contains("file"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);  // the probe is gone
+
+    QCOMPARE(roomProblem(dir.path(), 131114), QString());
+    QVERIFY(roomProblem(dir.path(), qint64(1) << 60).contains(" kB free, and a read-out needs "));
+    // A folder for each box labels what is read into it; the default folder does not.
+    QCOMPARE(folderLabel(dir.filePath("SN1004/"), dir.path()), QStringLiteral("SN1004"));
+    QCOMPARE(folderLabel(dir.path() + '/', dir.path()), QString());
 }
 
 QTEST_GUILESS_MAIN(TestDumpFile)

@@ -18,8 +18,7 @@ private slots:
     void failedReadoutsLeaveAnIncompleteDump_data();
     void failedReadoutsLeaveAnIncompleteDump();
     void aFailedBlockKeepsPortAndDumpOpenUntilStop();
-    void earlierDumpsAreComparedAndKeptAsTheyWere();
-    void readoutsNeverTakeEachOthersDump();
+    void twoReadoutsIntoOneFolderBothSave();
 };
 
 void TestSession::completeReadoutsInEveryLayout_data()
@@ -66,10 +65,10 @@ void TestSession::completeReadoutsInEveryLayout()
     SessionRun r;
     if (QString(QTest::currentDataTag()).contains("without trailing separator"))
         r.outputFolder.chop(1);
-    // An older dump of the same name is kept under a numbered name, an unfinished one from
-    // before is gone.
+    // An older dump of the same name and an unfinished one stay as they are: the new dump is the
+    // next of the name.
     QFile(r.path(fileName)).open(QIODevice::WriteOnly);
-    const QString kept = fileName.chopped(4) + ".1.bin";
+    const QString saved = fileName.chopped(4) + ".1.bin";
     QFile stale(r.path(fileName + ".part"));
     QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write(QByteArray(300000, 's')) > 0);
     stale.close();
@@ -78,41 +77,46 @@ void TestSession::completeReadoutsInEveryLayout()
     QVERIFY2(r.waitForEnd(), qPrintable(r.log + r.receiver.stderrText()));
     QCOMPARE(r.end->reason, Reason::Complete);
 
-    const QByteArray dump = r.dump(fileName);
+    const QByteArray dump = r.dump(saved);
     QCOMPARE(dump, fileHeader + r.image());
     QCOMPARE(r.image().size(), blocks * 1024);
-    QCOMPARE(r.dump(kept), QByteArray());
-    // The earlier dump had no checksum file and gets none made up.
-    QCOMPARE(r.files(), (QStringList{kept, fileName, fileName + ".sha256", fileName + ".txt", "image.bin"}));
+    QCOMPARE(r.dump(fileName), QByteArray());
+    QCOMPARE(QFileInfo(r.path(fileName + ".part")).size(), 300000);
+    QCOMPARE(r.files(), (QStringList{saved, saved + ".sha256", saved + ".txt", fileName, fileName + ".part", "image.bin"}));
     const int start = 2048 - blocks;
     QCOMPARE(afterKeying(r.receiver.received()), completeWire(start, blocks));
-    const QString saved = savedLine(r.path(fileName), dump) + "Kept the earlier, different dump as " + shownPath(r.path(kept))
-        + "\r\n";
+    // A read-out that saved with warnings repeats them at its end.
+    const QString warned = identified.contains("Warning: the")
+        ? "Saved with warnings: The" + identified.section("Warning: the", 1)
+        : "";
     QCOMPARE(r.log,
              "sending request... Turn now your receiver on.\r\nBL version: " + identified + "got answer...\r\n"
                  + QStringLiteral("DATA Request Startblock: %1\r\nDATA Request Number of Blocks: %2\r\n")
                        .arg(start)
                        .arg(blocks, 4, 10, QLatin1Char('0'))
-                 + blockLog(start, blocks) + "Transfer succesfull!\r\n" + saved + "Serial port closed.\r\n");
+                 + blockLog(start, blocks) + "Transfer succesfull!\r\n" + savedLine(r.path(saved), dump)
+                 + "Serial port closed.\r\n" + warned);
     QCOMPARE(r.session.outputFileName(), header ? fileName : QString());
     QCOMPARE(r.progress, blocks);
 
     // The record beside it: how it was read and what the file holds.
-    const QMap<QString, QString> record = recordOf(r.path(fileName + ".txt"));
-    QCOMPARE(record.value("port"), r.receiver.devicePath());
-    QVERIFY(QDateTime::fromString(record.value("time"), Qt::ISODate).secsTo(QDateTime::currentDateTime()) < 60);
-    QVERIFY(!record.value("tamrix version").isEmpty());
-    const QByteArray banner = fromRecord(record.value("banner"));
-    QVERIFY2(banner.endsWith("\r\nMICOM"), banner.right(40).constData());
-    QCOMPARE(banner.size() == 4096, args.contains("--noise") || args.contains("--binary-noise"));
-    QCOMPARE(record.value("loader version"), identified.section("\r\n", 0, 0).replace("\r", "\\r"));
-    QCOMPARE(record.value("loader size"), identified.section("BL size:  ", 1).section("\r\n", 0, 0));
-    QCOMPARE(record.value("first block"), QString::number(start));
-    QCOMPARE(record.value("blocks checked") + record.value("block count"), QString::number(blocks) + QString::number(blocks));
-    QCOMPARE(record.value("total sum") + ", " + record.value("result"), QStringLiteral("matched, complete"));
-    QCOMPARE(record.value("size"), QString::number(dump.size()));
-    QCOMPARE(record.value("sha256"), QCryptographicHash::hash(dump, QCryptographicHash::Sha256).toHex());
-    QCOMPARE(record.value("kept earlier dump"), kept);
+    const DumpRecord record = r.record(saved);
+    QCOMPARE(record.port, r.receiver.devicePath());
+    QVERIFY(record.time.secsTo(QDateTime::currentDateTime()) < 60);
+    QVERIFY(!record.tamrixVersion.isEmpty());
+    QVERIFY2(record.banner.endsWith("\r\nMICOM"), record.banner.right(40).constData());
+    QCOMPARE(record.banner.size() == 4096, args.contains("--noise") || args.contains("--binary-noise"));
+    QCOMPARE(record.loaderVersion, identified.section("\r\n", 0, 0).toLatin1());
+    // The size read, and whether the banner or the size option gave it.
+    QCOMPARE(record.loaderSizeKb, blocks);
+    QCOMPARE(record.sizeFromOption, identified.contains("BL size:  0 kB"));
+    QCOMPARE(record.firstBlock, start);
+    QCOMPARE(record.blocksChecked + record.blockCount, 2 * blocks);
+    QCOMPARE(record.totalSum + ", " + record.result, warned.isEmpty() ? "matched, complete" : "matched, complete with warnings");
+    QCOMPARE(record.warnings.size(), warned.isEmpty() ? 0 : 1);
+    QCOMPARE(record.header, std::optional<QByteArray>(fileHeader));
+    QCOMPARE(record.size, dump.size());
+    QCOMPARE(record.sha256, QCryptographicHash::hash(dump, QCryptographicHash::Sha256));
     QVERIFY(!r.session.isPortOpen());
     QVERIFY(!r.session.isDumpFileOpen());
 }
@@ -127,7 +131,6 @@ void TestSession::failedReadoutsLeaveAnIncompleteDump_data()
     QTest::newRow("wrong total") << QStringList{"--bad-total"} << "" << int(Reason::TotalSumWrong) << 128;
     // The extra bytes come with the frame or just after it, so they spoil block 1921 or 1922.
     QTest::newRow("extra bytes after a frame") << QStringList{"--extra", "1:5"} << "" << int(Reason::TooManyBytes) << -2;
-    QTest::newRow("a folder in the dump's place") << QStringList{} << "" << int(Reason::DumpFileError) << -1;
     // The fourth block fills the disk: it is not in the file, and not counted.
     QTest::newRow("a full disk") << QStringList{} << "" << int(Reason::DumpFileError) << 3;
     QTest::newRow("stop waiting for the banner") << QStringList{"--silent"} << "on.\r\n" << int(Reason::Stopped) << -1;
@@ -163,12 +166,12 @@ void TestSession::aFailedBlockKeepsPortAndDumpOpenUntilStop()
                            + incompleteLine(r.path("BLdump.bin.part"), "1 of 128 checked blocks and the failed block 1921")));
     QVERIFY(!r.session.isDumpFileOpen());
     // Its record says how it ended and what it holds.
-    const QMap<QString, QString> record = recordOf(r.path("BLdump.bin.part.txt"));
-    QCOMPARE(record.value("blocks checked") + ", " + record.value("failed block") + ", " + record.value("size"),
-             QStringLiteral("1, 1921, 2048"));
-    QCOMPARE(record.value("result"), QStringLiteral("CRC Error while receiving BLOCK: 1921"));
+    const DumpRecord record = r.record("BLdump.bin.part");
+    QCOMPARE(QList<qint64>({record.blocksChecked, record.failedBlock, record.size}), QList<qint64>({1, 1921, 2048}));
+    QCOMPARE(record.result, QStringLiteral("CRC Error while receiving BLOCK: 1921"));
 
-    // Open again: the receiver is switched off and on, and the dump starts afresh.
+    // Open again: the receiver is switched off and on, and the dump starts afresh under the next
+    // name; the unfinished one stays as the line above says.
     const qsizetype firstSession = r.receiver.received().size();
     QVERIFY(r.open());
     QVERIFY(r.waitForEnd());
@@ -176,109 +179,53 @@ void TestSession::aFailedBlockKeepsPortAndDumpOpenUntilStop()
     QVERIFY(r.log.startsWith("sending request... Turn now your receiver on.\r\nBL version: "));
     QVERIFY(!r.log.contains("CRC Error"));
     QCOMPARE(afterKeying(r.receiver.received().mid(firstSession)), completeWindowWire());
-    QCOMPARE(r.dump(), r.image());
-    const QStringList files{"BLdump.bin", "BLdump.bin.sha256", "BLdump.bin.txt", "image.bin"};
-    QCOMPARE(r.files(), files);
-
-    // A second read-out of the same box proves the first.
-    QVERIFY(r.open());
-    QVERIFY(r.waitForEnd());
-    QVERIFY(r.log.endsWith(savedLine(r.path(), r.image()) + "Identical to the earlier dump " + shownPath(r.path())
-                           + "\r\nSerial port closed.\r\n"));
+    QCOMPARE(r.dump("BLdump.1.bin"), r.image());
+    QCOMPARE(r.dump("BLdump.bin.part"), r.image().left(2048));
+    const QStringList files{"BLdump.1.bin",    "BLdump.1.bin.sha256", "BLdump.1.bin.txt",
+                            "BLdump.bin.part", "BLdump.bin.part.txt", "image.bin"};
     QCOMPARE(r.files(), files);
 }
 
-void TestSession::earlierDumpsAreComparedAndKeptAsTheyWere()
+void TestSession::twoReadoutsIntoOneFolderBothSave()
 {
-    // Box D, box E, box D again, into one folder. Before the third read-out the file under the name
-    // (E's) is changed on the disk.
-    SessionRun r;
-    const QStringList named{"--version", "6.0.2.1"};
-    const QString name = "BL_6021_conv.bin";
-    QVERIFY(r.start(named, true) && r.waitForEnd());
-    const QByteArray boxD = r.dump(name);
-    QByteArray imageE = r.image();
-    imageE[5000] = char(imageE[5000] ^ 0x5A);
-    QFile e(r.path("e.bin"));
-    QVERIFY(e.open(QIODevice::WriteOnly) && e.write(imageE) == imageE.size());
-    e.close();
-    r.receiver.stop();
-    QVERIFY(r.receiver.start(named + QStringList{"--image", e.fileName()}) && r.open(true) && r.waitForEnd());
-    QVERIFY(r.log.endsWith("Kept the earlier, different dump as " + shownPath(r.path("BL_6021_conv.1.bin"))
-                           + "\r\nSerial port closed.\r\n"));
-    QFile changed(r.path(name));
-    QVERIFY(changed.open(QIODevice::ReadWrite) && changed.seek(100) && changed.write("changed") == 7);
-    changed.close();
-
-    r.receiver.stop();
-    QVERIFY(r.receiver.start(named + QStringList{"--image", r.path("image.bin")}) && r.open(true) && r.waitForEnd());
-    const QString kept = shownPath(r.path("BL_6021_conv.2.bin"));
-    QVERIFY2(r.log.endsWith(savedLine(r.path(name), boxD) + "Kept the earlier, different dump as " + kept + "\r\nWarning: " + kept
-                            + " does not match its checksum file " + kept
-                            + ".sha256: it was changed after it was saved. Both are kept as they were found.\r\n"
-                              "Identical to the earlier dump "
-                            + shownPath(r.path("BL_6021_conv.1.bin")) + "\r\nSerial port closed.\r\n"),
-             qPrintable(r.log));
-    QCOMPARE(recordOf(r.path(name + ".txt")).value("identical earlier dump"), QStringLiteral("BL_6021_conv.1.bin"));
-    // sha256sum finds the change in the kept file, which nothing certified.
-    QProcess check;
-    check.setWorkingDirectory(r.folder.path());
-    check.start("sha256sum", {"-c", name + ".sha256", "BL_6021_conv.1.bin.sha256", "BL_6021_conv.2.bin.sha256"});
-    QVERIFY(check.waitForFinished());
-    QCOMPARE(check.readAllStandardOutput(),
-             QByteArray("BL_6021_conv.bin: OK\nBL_6021_conv.1.bin: OK\nBL_6021_conv.2.bin: FAILED\n"));
-}
-
-void TestSession::readoutsNeverTakeEachOthersDump()
-{
-    // A plain dump's name is claimed at Open: a second read-out into the folder is refused
-    // before its port is opened.
-    SessionRun a, b;
-    b.outputFolder = a.outputFolder;
-    QVERIFY(a.start({"--silent"}));
-    QVERIFY(b.receiver.start({}));
-    const StartOutcome refused = b.startSession(false);
-    QCOMPARE(refused.words, "Another read-out is writing " + shownPath(a.path()) + '.');
-    QVERIFY(!b.session.isPortOpen());
-    a.session.stop();
-    QTest::qWait(400);
-    QCOMPARE(b.receiver.received(), QByteArray());
-
-    // A named dump's name is claimed at the first block. The second read-out ends there; the
-    // first goes on untouched. Each runs a box with other flash.
-    const QString name = "BL_204_conv.bin";
-    QFile erased(a.path("erased.bin"));
+    // A box that is only waiting holds nothing; two boxes on two ports, started together, each
+    // save under a name of their own. They are named dumps of one loader version, so they want
+    // the same name.
+    SessionRun waiting, a, b;
+    a.outputFolder = b.outputFolder = waiting.outputFolder;
+    QVERIFY(waiting.start({"--silent"}));
+    QFile erased(a.path("erased.bin"));  // a's own folder, as its image
     QVERIFY(erased.open(QIODevice::WriteOnly) && erased.write(QByteArray(65536, '\xff')) == 65536);
     erased.close();
-    b.receiver.stop();
-    QVERIFY(a.start({"--version", "2.0.4 ", "--paced"}, true));
-    QTRY_VERIFY_WITH_TIMEOUT(a.log.contains("Transfered successfully Block: 1985"), 10000);
-    QVERIFY(b.receiver.start({"--version", "2.0.4 ", "--image", erased.fileName()}) && b.open(true));
-    QVERIFY(b.waitForEnd());
-    QCOMPARE(b.end->reason, Reason::DumpFileError);
-    QVERIFY(b.log.endsWith("Cannot write the dump file " + shownPath(a.path(name + ".part"))
-                           + ": another read-out is writing it\r\n"
-                             "Serial port closed.\r\n"));
-    QVERIFY(!b.receiver.received().contains("1024DOWN_SUCCESS"));
-    QVERIFY(a.waitForEnd());
-    QCOMPARE(a.end->reason, Reason::Complete);
+    const QStringList version{"--version", "2.0.4 ", "--paced"};
+    QVERIFY(a.start(version, true));
+    QVERIFY(b.receiver.start(version + QStringList{"--image", erased.fileName()}) && b.open(true));
+    QVERIFY(a.waitForEnd() && b.waitForEnd());
+    QCOMPARE(int(a.end->reason) + int(b.end->reason), int(Reason::Complete) * 2);
     const QByteArray header = "KAON0008B9FFFFFFFFFFFF0000000000LBL_204x";
-    QCOMPARE(a.dump(name), header + a.image());
+    // Each Saved line names its own box's bytes.
+    QMap<QString, QByteArray> saved;
+    for (SessionRun *r : {&a, &b}) {
+        const QString line = r->log.section("Saved ", 1).section(" (", 0, 0);
+        saved.insert(QFileInfo(line).fileName(), readFile(line));
+        QCOMPARE(readFile(line), header + (r == &a ? a.image() : QByteArray(65536, '\xff')));
+    }
+    QCOMPARE(saved.keys(), QStringList({"BL_204_conv.1.bin", "BL_204_conv.bin"}));
+    QVERIFY(b.log.endsWith("Serial port closed.\r\nSaved with warnings: Every data byte of the dump is 0xFF.\r\n"));
+    QVERIFY(waiting.session.isKeying());
 
-    // Read again into the same name, that dump is kept: no dump is lost.
-    QVERIFY(b.open(true));
-    QVERIFY(b.waitForEnd());
-    const QByteArray dump = a.dump(name);
-    QCOMPARE(dump, header + QByteArray(65536, '\xff'));
-    QVERIFY2(b.log.endsWith(savedLine(a.path(name), dump) + "Kept the earlier, different dump as "
-                            + shownPath(a.path("BL_204_conv.1.bin"))
-                            + "\r\nWarning: every data byte of the dump is 0xFF.\r\nSerial port closed.\r\n"),
-             qPrintable(b.log));
-    QCOMPARE(a.dump("BL_204_conv.1.bin"), header + a.image());
+    // The same box again: the next name, and the proof that both read-outs of it agree.
+    QVERIFY(a.open(true) && a.waitForEnd());
+    const QString first = saved.key(header + a.image());
+    QVERIFY2(a.log.contains(savedLine(waiting.path("BL_204_conv.2.bin"), header + a.image()) + "Identical to the earlier dump "
+                            + shownPath(waiting.path(first))),
+             qPrintable(a.log));
+    QCOMPARE(waiting.record("BL_204_conv.2.bin").identicalEarlier, first);
     QProcess check;
-    check.setWorkingDirectory(a.folder.path());
-    check.start("sha256sum", {"-c", name + ".sha256", "BL_204_conv.1.bin.sha256"});
+    check.setWorkingDirectory(waiting.folder.path());
+    check.start("sh", {"-c", "sha256sum -c BL_204_conv*.sha256"});
     QVERIFY(check.waitForFinished() && check.exitCode() == 0);
+    waiting.session.stop();
 }
 
 QTEST_GUILESS_MAIN(TestSession)

@@ -1,7 +1,6 @@
 // The window around a read-out: opening and closing the port against real pseudo-terminals, the
 // busy and idle states, the lamp, the message boxes, and what it shows of a whole read-out.
 
-#include "dumpfile/dumpwriter.h"
 #include "formprobe.h"
 #include "session/outputfolder.h"
 #include "support/virtualreceiver.h"
@@ -169,21 +168,14 @@ void TestWindowReadout::closeKeepsTheSizeLockWhileTheHeaderIsTicked()
 void TestWindowReadout::aFolderThatCannotTakeTheDumpIsRefusedAtOpen_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("missing folder") << "missing"
-                                    << "it does not exist";
-    QTest::newRow("read-only folder") << "read-only"
-                                      << "";
-    QTest::newRow("empty text: the default folder") << "empty"
-                                                    << "";
-    QTest::newRow("another read-out writes the dump") << "claimed"
-                                                      << "";
+    QTest::newRow("missing folder, not made") << "missing";  // the user says No
+    QTest::newRow("read-only folder") << "read-only";
+    QTest::newRow("empty text: the default folder") << "empty";
 }
 
 void TestWindowReadout::aFolderThatCannotTakeTheDumpIsRefusedAtOpen()
 {
     QFETCH(QString, kind);
-    QFETCH(QString, reason);
     QTemporaryDir dir;
     QString folder = dir.filePath("out");
     if (kind == "read-only") {
@@ -201,12 +193,10 @@ void TestWindowReadout::aFolderThatCannotTakeTheDumpIsRefusedAtOpen()
     const QByteArray home = qgetenv("HOME");
     qputenv("HOME", dir.path().toLocal8Bit());
     const auto restoreHome = qScopeGuard([&] { qputenv("HOME", home); });
-    DumpWriter other;
-    if (kind == "claimed")
-        QVERIFY(QDir().mkdir(folder) && other.claim(folder + "/BLdump.bin") == DumpWriter::Claim::Held);
     VirtualReceiver box;
     QVERIFY(box.start({"--silent"}));
     Window w;
+    w.answer = false;
     child<QLineEdit>(w.form, "Text2")->setText(folder);
     choosePort(w.form, box.devicePath());
     const QString log = logText(w.form);
@@ -220,10 +210,10 @@ void TestWindowReadout::aFolderThatCannotTakeTheDumpIsRefusedAtOpen()
         return;
     }
     QCOMPARE(w.boxes.size(), 1);
-    const QString expected = kind == "claimed" ? "Another read-out is writing " + shownPath(folder + "/BLdump.bin") + '.'
-                                               : "Cannot save the dump in " + folder + ": " + reason;
+    const QString expected = kind == "missing" ? "The folder " + folder + " does not exist. Make it for the dump?"
+                                               : "Cannot save the dump in " + folder + ": ";
     QVERIFY2(w.boxes[0].prompt.startsWith(expected), qPrintable(w.boxes[0].prompt));
-    QVERIFY(w.boxes[0].title.contains(kind == "claimed" ? "in use" : folder));
+    QVERIFY(!QFileInfo::exists(dir.filePath("out")));
     QVERIFY(!w.form.isPortOpen());
     QCOMPARE(controlStates(w.form), kIdle);
     QCOMPARE(logText(w.form), log);
@@ -235,10 +225,13 @@ void TestWindowReadout::theWindowShowsAFailedAndAGoodReadout()
 {
     VirtualReceiver receiver;
     QTemporaryDir dir;
-    QVERIFY(receiver.start({"--bad-block", "1", "--faults-once", "--write-image", dir.filePath("image.bin")}));
+    QVERIFY(receiver.start(
+        {"--bad-block", "1", "--faults-once", "--version", "4.1.0.0", "--write-image", dir.filePath("image.bin")}));
     Window w;
     w.form.show();
-    child<QLineEdit>(w.form, "Text2")->setText(dir.path());
+    // A folder for the box, made when Open asks, whose name labels its dumps.
+    const QString folder = dir.filePath("SN1004");
+    child<QLineEdit>(w.form, "Text2")->setText(folder);
     choosePort(w.form, receiver.devicePath());
     auto *bar = child<QProgressBar>(w.form, "ProgressBar1");
 
@@ -254,7 +247,7 @@ void TestWindowReadout::theWindowShowsAFailedAndAGoodReadout()
     QVERIFY(logText(w.form).endsWith(failed
                                      + "Serial port closed.\n"
                                        "Dump incomplete: "
-                                     + dir.filePath("BLdump.bin.part")
+                                     + folder + "/BLdump.bin.part"
                                      + " holds 1 of 128 checked blocks and the failed block 1921\n"));
     QCOMPARE(controlStates(w.form), kIdle);
     QCOMPARE(lampColor(w.form), 255);
@@ -263,21 +256,26 @@ void TestWindowReadout::theWindowShowsAFailedAndAGoodReadout()
     clickOpen(w.form);
     QTRY_VERIFY_WITH_TIMEOUT(!w.form.isPortOpen(), 20000);
     const QString log = logText(w.form);
-    QVERIFY2(log.startsWith("sending request... Turn now your receiver on.\nBL version: 6.0.2.1\n\nBL size:  128 kB\n"),
+    const QString warning = "the loader was not recognised, so the size comes from the size option: blocks 1920 to 2047.";
+    QVERIFY2(log.startsWith("sending request... Turn now your receiver on.\nBL version: 4.1.0.0\n\nBL size:  0 kB\nWarning: "
+                            + warning),
              qPrintable(log));
-    QVERIFY(log.contains("Transfered successfully Block: 2047\nTransfer succesfull!\nSaved " + dir.filePath("BLdump.bin")
+    // The next name: the unfinished dump keeps its own.
+    QVERIFY(log.contains("Transfered successfully Block: 2047\nTransfer succesfull!\nSaved " + folder + "/BLdump.1.bin"
                          + " (131072 bytes, SHA-256 "));
-    QVERIFY(log.endsWith(")\nSerial port closed.\n"));
+    // The warning, 130 lines up, once more at the end.
+    QVERIFY(log.endsWith(")\nSerial port closed.\nSaved with warnings: T" + warning.mid(1) + '\n'));
     QCOMPARE(controlStates(w.form), kIdle);
     QCOMPARE(lampColor(w.form), 255);
     QCOMPARE(bar->value(), 128);
     QCOMPARE(bar->maximum(), 128);
     // However fast the blocks came, log and bar are painted again once they stop.
     QTRY_VERIFY(child<LogView>(w.form, "Text1")->updatesEnabled() && bar->updatesEnabled());
-    QFile dump(dir.filePath("BLdump.bin")), image(dir.filePath("image.bin"));
-    QVERIFY(dump.open(QIODevice::ReadOnly) && image.open(QIODevice::ReadOnly));
+    QFile dump(folder + "/BLdump.1.bin"), image(dir.filePath("image.bin")), record(folder + "/BLdump.1.bin.txt");
+    QVERIFY(dump.open(QIODevice::ReadOnly) && image.open(QIODevice::ReadOnly) && record.open(QIODevice::ReadOnly));
     QCOMPARE(dump.readAll(), image.readAll());
-    QVERIFY(w.boxes.isEmpty());
+    QVERIFY(record.readAll().contains("\nlabel: SN1004\n"));
+    QCOMPARE(w.boxes.size(), 1);  // the folder's
 
     // Closing the window in the middle of a read-out asks first; Yes closes port and dump file as
     // Close does, and the lines that adds go to the terminal too.
@@ -290,19 +288,19 @@ void TestWindowReadout::theWindowShowsAFailedAndAGoodReadout()
     connect(&w.form, &Form1::closedDuringReadout, [&](const QStringList &lines) { lastLines = lines; });
     w.answer = false;
     w.form.close();
-    QCOMPARE(w.boxes.size(), 1);
-    QCOMPARE(w.boxes[0].prompt, QStringLiteral("A read-out is running. Stop it and close Tamrix?"));
+    QCOMPARE(w.boxes.size(), 2);
+    QCOMPARE(w.boxes[1].prompt, QStringLiteral("A read-out is running. Stop it and close Tamrix?"));
     QVERIFY(w.form.isVisible() && w.form.isDumpFileOpen());
     w.answer = true;
     w.form.close();
     QVERIFY(!w.form.isVisible());
     QVERIFY(!w.form.isPortOpen());
     QVERIFY(!w.form.isDumpFileOpen());
-    QCOMPARE(QFileInfo(dir.filePath("BLdump.bin.part")).size(), 3 * 1024);
-    QCOMPARE(lastLines,
-             (QStringList{"Serial port closed.",
-                          "Dump incomplete: " + dir.filePath("BLdump.bin.part") + " holds 3 of 128 checked blocks"}));
-    QCOMPARE(w.boxes.size(), 2);
+    QCOMPARE(QFileInfo(folder + "/BLdump.2.bin.part").size(), 3 * 1024);
+    QCOMPARE(
+        lastLines,
+        (QStringList{"Serial port closed.", "Dump incomplete: " + folder + "/BLdump.2.bin.part holds 3 of 128 checked blocks"}));
+    QCOMPARE(w.boxes.size(), 3);
 }
 
 QTEST_MAIN(TestWindowReadout)

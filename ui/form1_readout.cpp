@@ -2,11 +2,14 @@
 
 #include "ui/form1.h"
 
+#include "session/outputfolder.h"
 #include "ui/logview.h"
 #include "ui/portbox.h"
 #include "ui/refreshlimit.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -15,8 +18,22 @@ void Form1::RunReadout()
 {
     // What a read-out was tried with comes back at the next start, even if this one never ends.
     saveSettings();
-    const ReadoutRequest request{cmbCom->currentText(), cmbCom->entries(), sizeOption(),
-                                 chkBL->isChecked(),    Text2->text(),     m_defaultFolder};
+    // A folder typed for a box, ~/Tamrix/SN1004, is made when the user says so; its name is
+    // then the label in the record of every dump read into it.
+    const QString folder = outputFolder(Text2->text(), m_defaultFolder);
+    if (!QFileInfo::exists(folder) && QDir::cleanPath(folder) != QDir::cleanPath(m_defaultFolder)) {
+        if (!askQuestion("The folder " + QDir::toNativeSeparators(folder) + " does not exist. Make it for the dump?",
+                         QStringLiteral("New folder")))
+            return;
+        QDir().mkpath(folder);
+    }
+    const ReadoutRequest request{cmbCom->currentText(),
+                                 cmbCom->entries(),
+                                 sizeOption(),
+                                 chkBL->isChecked(),
+                                 Text2->text(),
+                                 m_defaultFolder,
+                                 folderLabel(folder, m_defaultFolder)};
     if (!OpenPort(request))
         ClosePort();
 }

@@ -43,3 +43,17 @@ bool answersWithoutWindow(const WindowCommandLine &commandLine, const QStringLis
         return argument.size() > 2 && argument.startsWith('-') && argument[1] != '-';
     });
 }
+
+bool findsDisplay(const QStringList &arguments)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    const bool platformNamed = std::any_of(arguments.cbegin() + 1, arguments.cend(), [](const QString &argument) {
+        return argument.startsWith(QLatin1String("-platform")) || argument.startsWith(QLatin1String("--platform"));
+    });
+    return platformNamed || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    Q_UNUSED(arguments);
+    return true;
+#endif
+}

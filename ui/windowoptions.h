@@ -26,3 +26,7 @@ WindowCommandLine parseWindowCommandLine(const QStringList &arguments);
 // are printed before a display is looked for. A usage that may hold the window system's own
 // options (-platform, -style: one dash and a word) waits until the window system has taken them.
 bool answersWithoutWindow(const WindowCommandLine &commandLine, const QStringList &arguments);
+
+// Whether the window system has a display to show the window on: on Linux an X or Wayland one,
+// or a platform of Qt's own named in `arguments` (-platform offscreen) or QT_QPA_PLATFORM.
+bool findsDisplay(const QStringList &arguments);
