@@ -3,7 +3,7 @@
 // them, errors on standard error, and, when standard error is a terminal, a one-line progress bar
 // there that the other lines pass around.
 
-#include "cli/terminal.h"
+#include "process/terminal.h"
 
 #include <QElapsedTimer>
 #include <QString>
