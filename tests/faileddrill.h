@@ -70,9 +70,9 @@ inline void checkFailedReadout()
     }
     QVERIFY(r.waitForEnd());
     full.reset();
-    QCOMPARE(int(r.end->reason), reason);
+    QCOMPARE(int(r.end->reason()), reason);
     if (const int stall = args.indexOf("--stall"); stall >= 0 && reason == int(EndReason::Stalled))
-        QCOMPARE(r.end->got, args.at(stall + 1).section(':', 1).toInt());
+        QCOMPARE(r.end->as<ReadoutEnd::Stalled>()->got, args.at(stall + 1).section(':', 1).toInt());
     // The stall limit is 10 s without a byte, looked at once a second; the blocks before it
     // take a second at most.
     if (reason == int(EndReason::Stalled))

@@ -248,20 +248,20 @@ void TestForm1::logKeepsTheCaretAtTheEnd()
 
     // The instruction has no line end: the next message continues its line, unless it asks for
     // a line of its own, as an open error does.
-    log->add(QStringLiteral("x"), true);
-    log->add(QStringLiteral("error opening COM 3"));
+    log->add(LogEntry::closing(QStringLiteral("x")));
+    log->add(LogEntry::line(QStringLiteral("error opening COM 3")));
     QCOMPARE(log->toPlainText(),
              QStringLiteral(
                  "Select the COM-Port, the size of the BootLoader, click OPEN and turn the STB on.x\nerror opening COM 3\n"));
     QVERIFY(caretAtEnd());
 
     for (int i = 0; i < 300; ++i)
-        log->add(QStringLiteral("REQUEST Block: %1      Transfered successfully Block: %1").arg(i));
+        log->add(LogEntry::line(QStringLiteral("REQUEST Block: %1      Transfered successfully Block: %1").arg(i)));
     QVERIFY(caretAtEnd());
     QCOMPARE(log->verticalScrollBar()->value(), log->verticalScrollBar()->maximum());
 
     log->clear();
-    log->add(QStringLiteral("sending request... Turn now your receiver on."));
+    log->add(LogEntry::line(QStringLiteral("sending request... Turn now your receiver on.")));
     QCOMPARE(log->toPlainText(), QStringLiteral("sending request... Turn now your receiver on.\n"));
     QVERIFY(caretAtEnd());
 
