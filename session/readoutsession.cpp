@@ -115,7 +115,8 @@ void ReadoutSession::end(const ReadoutEnd &reported)
     // What the batch had to show before its end comes first.
     m_log.release();
     showEnd(reported);
-    // A line lost after a failed block closes what that read-out left open; it had ended then.
+    // After a failed block the read-out has ended already: a line lost while it waits for Close
+    // only closes what it left open.
     if (!isRunning()) {
         closePort();
         return;

@@ -123,11 +123,12 @@ void Form1::buildControls()
     txtNumber = make<QLineEdit>(frmDataInfo, "txtNumber");
     txtNumber->setEnabled(false);
     placeInTwips(txtNumber, 1680, 500, 495, 285);
-    const QList<int> sizes = loaderSizeOptions();
-    optBL64 = make<QRadioButton>(frmDataInfo, "optBL64", QStringLiteral("BL %1 kB").arg(sizes.first()));
+    optBL64 = make<QRadioButton>(frmDataInfo, "optBL64");
     placeInTwips(optBL64, 2400, 200, 1095, 255);
-    optBL128 = make<QRadioButton>(frmDataInfo, "optBL128", QStringLiteral("BL %1 kB").arg(sizes.last()));
+    optBL128 = make<QRadioButton>(frmDataInfo, "optBL128");
     placeInTwips(optBL128, 2400, 500, 1095, 255);
+    for (const auto &[option, sizeKb] : sizeOptions())
+        option->setText(QStringLiteral("BL %1 kB").arg(sizeKb));
 
     Command1 = make<QPushButton>(this, "Command1", QStringLiteral("Open"));
     placeInTwips(Command1, 5520, 270, 615, 375);

@@ -76,9 +76,9 @@ void Form1::saveSettings()
 
 QList<std::pair<QRadioButton *, int>> Form1::sizeOptions() const
 {
-    // The family table's sizes, the smaller one first, as the design has the options.
+    // The design's two options offer the family table's sizes, the smaller one first.
     const QList<int> sizes = loaderSizeOptions();
-    return {{optBL64, sizes.first()}, {optBL128, sizes.last()}};
+    return {{optBL64, sizes.at(0)}, {optBL128, sizes.at(1)}};
 }
 
 int Form1::sizeOption() const
