@@ -61,7 +61,8 @@ struct LogWarning
     QString text;
 };
 
-// A ReadoutEnd is the last event of a read-out: the session reports it and closes what it holds.
+// A ReadoutEnd is the last event of a read-out: the session reports it, and the engine asks for
+// nothing more.
 using ReadoutEvent = std::variant<SendBytes, KeyingOn, KeyingOff, DiscardInput, BannerRead, FirstBlock, WriteData, LogEntry,
                                   LogWarning, ReadoutEnd>;
 using ReadoutEvents = std::vector<ReadoutEvent>;
