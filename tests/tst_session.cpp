@@ -152,6 +152,8 @@ void TestSession::aFailedBlockLeavesItsDataAndItsRecord()
     QVERIFY(r.start({"--bad-block", "1"}));
     QVERIFY(r.waitForEnd());
     QCOMPARE(r.end->as<ReadoutEnd::BlockSumWrong>()->block, 1921);
+    QVERIFY(r.log.endsWith("REQUEST Block: 1921      CRC Error while receiving BLOCK: 1921\r\n"
+                           "The read-out has stopped and the dump is incomplete. Click Close to end it.\r\n"));
     // Port and dump stay open until Close, the failed block's data in the unfinished dump too.
     QVERIFY(r.session.isPortOpen() && r.session.isDumpFileOpen());
     QCOMPARE(r.dump("BLdump.bin.part"), r.image().left(2048));

@@ -232,7 +232,7 @@ void TestWindowReadout::aFailedBlockKeepsTheWindowBusyUntilClose()
     child<QLineEdit>(w.form, "Text2")->setText(dir.path());
     choosePort(w.form, receiver.devicePath());
     clickOpen(w.form);
-    const QString stopped = "CRC Error while receiving BLOCK: 1921\n"
+    const QString stopped = "REQUEST Block: 1921      CRC Error while receiving BLOCK: 1921\n"
                             "The read-out has stopped and the dump is incomplete. Click Close to end it.\n";
     QTRY_VERIFY_WITH_TIMEOUT(logText(w.form).endsWith(stopped), 20000);
     QCOMPARE(controlStates(w.form), kBusy);
