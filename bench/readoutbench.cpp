@@ -41,7 +41,7 @@ namespace {
 constexpr int kReadoutLimitMs = 120000;
 constexpr int kBannerWaitSeconds = 15;
 
-struct Readout
+struct MeasuredReadout
 {
     bool ok = false;
     double blockWall = 0;  // first block request to the port closed, as the tool saw it
@@ -59,7 +59,7 @@ QStringList receiverArgs(bool paced, int blocks)
     return args;
 }
 
-void takeTimings(const VirtualReceiver &receiver, Readout *out)
+void takeTimings(const VirtualReceiver &receiver, MeasuredReadout *out)
 {
     // The receiver takes DOWN_SUCCESS in once its wire time is over, just after the tool closed
     // the port.
@@ -73,9 +73,9 @@ void takeTimings(const VirtualReceiver &receiver, Readout *out)
     out->linePhase = receiver.blockPhaseUs() / 1e6;
 }
 
-Readout windowReadout(bool paced, int blocks)
+MeasuredReadout windowReadout(bool paced, int blocks)
 {
-    Readout out;
+    MeasuredReadout out;
     VirtualReceiver receiver;
     if (!receiver.start(receiverArgs(paced, blocks)))
         return out;
@@ -133,9 +133,9 @@ double windowBannerWaitCpuShare()
     return share;
 }
 
-Readout cliReadout(int blocks)
+MeasuredReadout cliReadout(int blocks)
 {
-    Readout out;
+    MeasuredReadout out;
     VirtualReceiver receiver;
     if (!receiver.start(receiverArgs(true, blocks)))
         return out;
@@ -197,7 +197,7 @@ double floorCpuShare()
 
 // Paced read-outs: wall against wire time, the loader's wait for each answer, CPU share.
 void addPacedFigures(std::vector<Figure> &figures, const QString &who, int blocks, int runs,
-                     const std::function<Readout()> &readout, const QString &ratioTarget, const QString &cpuTarget)
+                     const std::function<MeasuredReadout()> &readout, const QString &ratioTarget, const QString &cpuTarget)
 {
     const QString prefix = QStringLiteral("%1, %2 kB paced: ").arg(who).arg(blocks);
     Figure ratio{prefix + "wall / wire time", {}, ratioTarget};
@@ -205,7 +205,7 @@ void addPacedFigures(std::vector<Figure> &figures, const QString &who, int block
     Figure delayMax{prefix + "reply delay max (ms)", {}, "<= 2"};
     Figure cpu{prefix + "CPU share (%)", {}, cpuTarget};
     for (int run = 0; run < runs; ++run) {
-        const Readout r = readout();
+        const MeasuredReadout r = readout();
         if (!r.ok)
             qFatal("%s read-out failed", qPrintable(prefix));
         ratio.values.push_back(r.linePhase / wireSeconds(blocks));
@@ -225,7 +225,7 @@ std::vector<Figure> windowFigures(int runs)
     for (int blocks : {128, 64}) {
         Figure wall{QStringLiteral("window, %1 kB unpaced: wall per block (ms)").arg(blocks), {}, "<= 1"};
         for (int run = 0; run < runs; ++run) {
-            const Readout r = windowReadout(false, blocks);
+            const MeasuredReadout r = windowReadout(false, blocks);
             if (!r.ok)
                 qFatal("unpaced %d kB read-out failed", blocks);
             wall.values.push_back(1000 * r.blockWall / blocks);
@@ -303,7 +303,7 @@ int main(int argc, char *argv[])
         const bool paced = args.contains("--paced-only");
         rusage before{}, after{};
         getrusage(RUSAGE_SELF, &before);
-        const Readout r = windowReadout(paced, 128);
+        const MeasuredReadout r = windowReadout(paced, 128);
         getrusage(RUSAGE_SELF, &after);
         std::printf("block phase %.3f s (%.3f ms a block, wall / wire %.4f), CPU %.3f s over %.3f s (%.2f %%), "
                     "reply delay median %.3f ms, max %.3f ms, context switches %ld\n",

@@ -12,16 +12,14 @@ ConsoleLog::ConsoleLog(std::FILE *out, std::FILE *err, bool progressBar)
 {
 }
 
-void ConsoleLog::log(const QString &text, bool continueLine, bool leaveOpen)
+void ConsoleLog::log(const LogEntry &entry)
 {
-    if (!continueLine && !m_openLine.isEmpty())
-        writeLine(m_out, std::exchange(m_openLine, QString()));
     // Text from the loader may hold line breaks of its own; the window breaks the line at a
     // CR LF, a CR or an LF, and so does the terminal.
-    QString joined = m_openLine + text;
+    QString joined = m_openLine + entry.text;
     joined.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace('\r', '\n');
     QStringList pieces = joined.split('\n');
-    m_openLine = leaveOpen ? pieces.takeLast() : QString();
+    m_openLine = entry.endsLine() ? QString() : pieces.takeLast();
     for (const QString &line : std::as_const(pieces))
         writeLine(m_out, line);
 }
@@ -33,7 +31,7 @@ void ConsoleLog::error(const QString &line)
 
 void ConsoleLog::warn(const QString &line)
 {
-    log(line);
+    log(LogEntry::line(line));
     echoToStderr(line);
 }
 
@@ -62,8 +60,6 @@ void ConsoleLog::progress(int blocksDone, int blocksInAll)
 
 void ConsoleLog::finish()
 {
-    if (!m_openLine.isEmpty())
-        writeLine(m_out, std::exchange(m_openLine, QString()));
     clearBar();
     m_bar.clear();
 }

@@ -3,7 +3,8 @@
 // them, errors on standard error, and, when standard error is a terminal, a one-line progress bar
 // there that the other lines pass around.
 
-#include "cli/terminal.h"
+#include "process/terminal.h"
+#include "readout/logentry.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -15,10 +16,10 @@ class ConsoleLog
 public:
     ConsoleLog(std::FILE *out, std::FILE *err, bool progressBar);
 
-    // A line of the log, which holds no line end: continuing the line left open, or else a line of
-    // its own; it is printed once it is ended, which it is unless `leaveOpen`. Standard output's
-    // line ends are added here and nowhere else.
-    void log(const QString &text, bool continueLine = false, bool leaveOpen = false);
+    // An entry of the log, which holds no line end. A line is printed once an entry ends it, as
+    // the progress bar shares the terminal; standard output's line ends are added here and
+    // nowhere else.
+    void log(const LogEntry &entry);
     // A line of its own on standard error.
     void error(const QString &line);
     // A line of its own that also belongs on standard error, unless both are one terminal.
@@ -26,7 +27,7 @@ public:
     // A line already logged that also belongs on standard error, unless both are one terminal.
     void echoToStderr(const QString &line);
     void progress(int blocksDone, int blocksInAll);
-    // Writes out a line still open and clears the progress bar.
+    // Clears the progress bar.
     void finish();
 
 private:
@@ -38,7 +39,7 @@ private:
     std::FILE *m_err;
     bool m_progressBar;
     bool m_outOnTerminal;  // standard output shares the bar's terminal
-    QString m_openLine;    // text of the line not ended yet
+    QString m_openLine;    // the text of a line that no entry has ended yet
     QString m_bar;         // the progress bar as last drawn, empty when none is shown
     int m_done = 0;
     int m_doneAtStart = 0;

@@ -1,10 +1,10 @@
 #include "cli/dumpfiles.h"
 
 #include "cli/readcommand.h"
-#include "cli/terminal.h"
 #include "dumpfile/dumpcheck.h"
 #include "dumpfile/dumpwriter.h"
 #include "dumpfile/kupform.h"
+#include "process/terminal.h"
 #include "session/dumpreport.h"
 
 int verifyDumps(const QStringList &files)

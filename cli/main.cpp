@@ -2,9 +2,9 @@
 
 #include "cli/consolelog.h"
 #include "cli/dumpfiles.h"
-#include "cli/interruptwatch.h"
-#include "cli/qtmessages.h"
 #include "cli/readcommand.h"
+#include "process/interruptwatch.h"
+#include "process/qtmessages.h"
 #include "serial/portlist.h"
 #include "version.h"
 

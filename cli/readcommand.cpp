@@ -18,8 +18,7 @@ int exitStatusOf(int signalNumber)
 ReadCommand::ReadCommand(const ReadOptions &options, ConsoleLog &console, QObject *parent)
     : QObject(parent), m_options(options), m_console(console)
 {
-    connect(&m_session, &ReadoutSession::logged, this,
-            [this](const LogEntry &entry) { m_console.log(entry.text, entry.continuesLine, entry.leavesLineOpen); });
+    connect(&m_session, &ReadoutSession::logged, this, [this](const LogEntry &entry) { m_console.log(entry); });
     connect(&m_session, &ReadoutSession::warning, this, [this](const QString &line) { m_console.warn(line); });
     connect(&m_session, &ReadoutSession::incompleteDumpLeft, this, [this](const QString &line) { m_console.error(line); });
     connect(&m_session, &ReadoutSession::progressChanged, this, [this](int done, int inAll) { m_console.progress(done, inAll); });
@@ -30,7 +29,10 @@ ReadCommand::ReadCommand(const ReadOptions &options, ConsoleLog &console, QObjec
 
 bool ReadCommand::start()
 {
-    const StartOutcome outcome = m_session.start(m_options.request);
+    ReadoutRequest request = m_options.request;
+    // There is no Close here to wait for.
+    request.failedBlock = ReadoutRequest::FailedBlock::CloseAtOnce;
+    const StartOutcome outcome = m_session.start(request);
     if (!outcome.started()) {
         m_console.error("tamrix-read: " + outcome.words);
         m_exitStatus = outcome.refused == StartOutcome::Refused::Port ? kExitPortNotOpened : kExitUsage;
@@ -66,12 +68,7 @@ void ReadCommand::onEnded(const ReadoutEnd &end)
     // Why it failed goes to standard error too; the log has the same words.
     if (end.failed())
         m_console.echoToStderr(endLogText(end));
-    // There is no Close here to wait for.
-    if (end.waitsForClose()) {
-        m_console.warn(QStringLiteral("The read-out has stopped and the dump is incomplete."));
-        m_session.stop();
-    }
-    if (end.reason == EndReason::Complete)
+    if (end.is<ReadoutEnd::Complete>())
         finish(m_options.strict && m_session.savedWithWarnings() ? kExitSavedWithWarnings : kExitComplete);
     else
         finish(m_interruptStatus ? m_interruptStatus : kExitFailed);

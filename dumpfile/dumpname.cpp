@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -71,8 +72,8 @@ QString fileNameSafe(const QByteArray &name)
 
 namespace {
 
-// The named dump's plan, or the plain dump's when the rules find no name.
-DumpPlan namedPlan(const DumpRequest &request)
+// The named dump's plan; none when the rules find no name.
+std::optional<DumpPlan> namedPlan(const DumpRequest &request)
 {
     for (const DumpNaming &naming : kDumpNamings) {
         if (naming.loaderSizeKb != request.loaderSizeKb)
@@ -96,14 +97,16 @@ DumpPlan namedPlan(const DumpRequest &request)
         }
         }
     }
-    return {kPlainDumpName, {}, {}};
+    return std::nullopt;
 }
 
 }  // namespace
 
 DumpPlan planDump(const DumpRequest &request)
 {
-    DumpPlan plan = request.headerOption ? namedPlan(request) : DumpPlan{kPlainDumpName, {}, {}};
+    // The plain dump, unless the header was asked for and the rules can name the dump.
+    const std::optional<DumpPlan> named = request.headerOption ? namedPlan(request) : std::nullopt;
+    DumpPlan plan = named.value_or(DumpPlan{kPlainDumpName, {}, {}});
     if (!request.fileName.isEmpty())
         plan.fileName = request.fileName;
     if (request.headerOption && !plan.isNamed())

@@ -1,6 +1,6 @@
 #pragma once
-// How a read-out ended, as a value the code can test, and the one place that puts it into the
-// words of the log.
+// How a read-out ended, as a value the code can test: one small type per reason, each with
+// fields of its own. And the one place that puts it into the words of the log.
 
 #include "readout/logentry.h"
 
@@ -8,70 +8,80 @@
 #include <QString>
 
 #include <chrono>
+#include <optional>
+#include <variant>
 
-enum class EndReason {
-    Complete,  // every block sum and the total matched
-    BlockSumWrong,
-    TotalSumWrong,
-    Stalled,  // a frame or the total byte stopped coming
-    TooManyBytes,
-    LineLost,
-    DumpFileError,
-    Stopped,  // closed by the user, or by the program around it
-};
+// The reasons in the order of ReadoutEnd::How, for switches and tests.
+enum class EndReason { Complete, BlockSumWrong, TotalSumWrong, Stalled, TooManyBytes, LineLost, DumpFileError, Stopped };
 
 struct ReadoutEnd
 {
-    EndReason reason = EndReason::Stopped;
-    QString subject;          // what was awaited ("BLOCK: 1922", "TOTALCRC"), the port, or the file
-    qint64 got = 0;           // bytes received, or the total sum received
-    qint64 want = 0;          // bytes expected, or the total sum computed
-    QString cause;            // the system's own words
-    qint64 quietSeconds = 0;  // a stall: how long nothing came
+    // Every block sum and the total matched.
+    struct Complete
+    {
+    };
+    // The block's data is in the dump too.
+    struct BlockSumWrong
+    {
+        int block = 0;
+    };
+    struct TotalSumWrong
+    {
+        int received = 0;
+        int computed = 0;
+    };
+    // A frame or the total byte stopped coming: nothing came for `quiet`. `block`: the block
+    // whose frame was awaited, none for the total byte; `got` of the `want` bytes had come.
+    struct Stalled
+    {
+        std::optional<int> block;
+        int got = 0;
+        int want = 0;
+        std::chrono::seconds quiet{0};
+    };
+    struct TooManyBytes
+    {
+        std::optional<int> block;
+        int got = 0;
+        int want = 0;
+    };
+    // The device went away: the port as messages name it, and the system's words.
+    struct LineLost
+    {
+        QString port;
+        QString cause;
+    };
+    struct DumpFileError
+    {
+        QString path;
+        QString cause;
+    };
+    // Closed by the user, or by the program around it.
+    struct Stopped
+    {
+    };
+    using How = std::variant<Complete, BlockSumWrong, TotalSumWrong, Stalled, TooManyBytes, LineLost, DumpFileError, Stopped>;
 
-    // A failed block leaves port and dump file open until the user closes them.
-    bool waitsForClose() const { return reason == EndReason::BlockSumWrong; }
+    How how = Stopped{};
+
+    EndReason reason() const { return EndReason(how.index()); }
+    template <class Reason>
+    bool is() const
+    {
+        return std::holds_alternative<Reason>(how);
+    }
+    template <class Reason>
+    const Reason *as() const
+    {
+        return std::get_if<Reason>(&how);
+    }
     // Every end but a complete read-out and a stop by the user.
-    bool failed() const { return reason != EndReason::Complete && reason != EndReason::Stopped; }
-
-    static ReadoutEnd complete() { return of(EndReason::Complete); }
-    static ReadoutEnd blockSumWrong(const QString &block) { return of(EndReason::BlockSumWrong, block); }
-    static ReadoutEnd totalSumWrong(int received, int computed) { return of(EndReason::TotalSumWrong, {}, received, computed); }
-    // `quiet`: how long nothing came, in seconds.
-    static ReadoutEnd stalled(const QString &awaited, qint64 got, qint64 want, qint64 quiet)
-    {
-        ReadoutEnd end = of(EndReason::Stalled, awaited, got, want);
-        end.quietSeconds = quiet;
-        return end;
-    }
-    static ReadoutEnd tooManyBytes(const QString &awaited, qint64 got, qint64 want)
-    {
-        return of(EndReason::TooManyBytes, awaited, got, want);
-    }
-    static ReadoutEnd lineLost(const QString &port, const QString &cause) { return of(EndReason::LineLost, port, 0, 0, cause); }
-    static ReadoutEnd dumpFileError(const QString &path, const QString &cause)
-    {
-        return of(EndReason::DumpFileError, path, 0, 0, cause);
-    }
-    static ReadoutEnd stopped() { return of(EndReason::Stopped); }
-
-private:
-    static ReadoutEnd of(EndReason reason, const QString &subject = {}, qint64 got = 0, qint64 want = 0,
-                         const QString &cause = {})
-    {
-        ReadoutEnd end;
-        end.reason = reason;
-        end.subject = subject;
-        end.got = got;
-        end.want = want;
-        end.cause = cause;
-        return end;
-    }
+    bool failed() const { return !is<Complete>() && !is<Stopped>(); }
 };
 
 // The words of an end, as the log and standard error show them. Empty for Stopped.
 QString endLogText(const ReadoutEnd &end);
-// Those words as a log entry: a failed block's are its result and continue its request's line.
+// Those words as a log entry: a failed block's are its result and end its request's line.
 LogEntry endLogEntry(const ReadoutEnd &end);
 
 // Carried by queued signals: Qt 5 knows only the types declared to it.

@@ -20,7 +20,7 @@ ReadoutEvents ReadoutEngine::start()
     m_state = State::Banner;
     m_awaited = {wire::kBanner, {}};
 
-    return {KeyingOn{}, LogEntry{QStringLiteral("sending request... Turn now your receiver on.")}, DiscardInput{}};
+    return {KeyingOn{}, LogEntry::line(QStringLiteral("sending request... Turn now your receiver on.")), DiscardInput{}};
 }
 
 ReadoutEvents ReadoutEngine::feed(const QByteArray &chunk)
@@ -37,7 +37,7 @@ ReadoutEvents ReadoutEngine::feed(const QByteArray &chunk)
     case State::Total:
         m_rxBytes += chunk;
         if (m_rxBytes.size() > expectedBytes())
-            finish(out, ReadoutEnd::tooManyBytes(pendingName(), m_rxBytes.size(), expectedBytes()));
+            finish(out, {ReadoutEnd::TooManyBytes{awaitedBlock(), int(m_rxBytes.size()), expectedBytes()}});
         else if (m_rxBytes.size() == expectedBytes())
             m_state == State::Frame ? takeFrame(out) : takeTotal(out);
         break;
@@ -54,7 +54,7 @@ ReadoutEvents ReadoutEngine::stallTimeout(std::chrono::seconds quiet)
 {
     ReadoutEvents out;
     if (awaitsBinary())
-        finish(out, ReadoutEnd::stalled(pendingName(), m_rxBytes.size(), expectedBytes(), quiet.count()));
+        finish(out, {ReadoutEnd::Stalled{awaitedBlock(), int(m_rxBytes.size()), expectedBytes(), quiet}});
     return out;
 }
 
@@ -69,9 +69,9 @@ void ReadoutEngine::identify(ReadoutEvents &out)
         m_blockCount = qint16(m_family->blockCount);
     }
     m_loaderVersion = version;
-    out.push_back(LogEntry{"BL version: " + wire::toLogText(m_loaderVersion)});
+    out.push_back(LogEntry::line("BL version: " + wire::toLogText(m_loaderVersion)));
     // The number keeps the blank of its sign position: "BL size:  128 kB".
-    out.push_back(LogEntry{QStringLiteral("BL size:  %1 kB").arg(loaderSizeKb())});
+    out.push_back(LogEntry::line(QStringLiteral("BL size:  %1 kB").arg(loaderSizeKb())));
     if (!m_family)
         out.push_back(LogWarning{QStringLiteral("Warning: the loader was not recognised, so the size comes from the size option: "
                                                 "blocks %1 to %2.")
@@ -92,7 +92,7 @@ void ReadoutEngine::advanceHandshake(ReadoutEvents &out)
     switch (m_state) {
     case State::FlashEnd:
         out.push_back(KeyingOff{});
-        out.push_back(LogEntry{QStringLiteral("got answer...")});
+        out.push_back(LogEntry::line(QStringLiteral("got answer...")));
         out.push_back(SendBytes{wire::kKData});
         awaitText(State::UpperAck, {wire::kUpperAck}, wire::kKData);
         break;
@@ -106,14 +106,14 @@ void ReadoutEngine::advanceHandshake(ReadoutEvents &out)
         break;
     case State::StartBlockRequest: {
         const QByteArray start = wire::fourDigits(m_startBlock);
-        out.push_back(LogEntry{"DATA Request Startblock: " + QString::fromLatin1(start)});
+        out.push_back(LogEntry::line("DATA Request Startblock: " + QString::fromLatin1(start)));
         out.push_back(SendBytes{start});
         awaitText(State::BlockCountRequest, {wire::kBlockCountRequest, wire::kBlockCountRequestAlt}, start);
         break;
     }
     case State::BlockCountRequest: {
         const QByteArray count = wire::fourDigits(m_blockCount);
-        out.push_back(LogEntry{"DATA Request Number of Blocks: " + QString::fromLatin1(count)});
+        out.push_back(LogEntry::line("DATA Request Number of Blocks: " + QString::fromLatin1(count)));
         out.push_back(SendBytes{count});
         awaitText(State::LowerAck, {wire::kLowerAck}, count);
         break;
@@ -135,8 +135,8 @@ void ReadoutEngine::requestNext(ReadoutEvents &out)
         m_state = State::Frame;
         m_blockSum = 0;
         out.push_back(SendBytes{wire::kRequestBlock + wire::fourDigits(blockNumber()) + '\r'});
-        // The block's result continues this line.
-        out.push_back(LogEntry{QStringLiteral("REQUEST Block: %1      ").arg(blockNumber()), false, true});
+        // The block's result ends this line.
+        out.push_back(LogEntry::opening(QStringLiteral("REQUEST Block: %1      ").arg(blockNumber())));
     } else {
         m_state = State::Total;
         out.push_back(SendBytes{wire::kRequestTotal});
@@ -148,18 +148,18 @@ void ReadoutEngine::takeFrame(ReadoutEvents &out)
     const QByteArray data = m_rxBytes.left(wire::kBlockDataSize);
     // The session names the dump from the first block and the banner before any data goes in.
     if (m_blockIndex == 0)
-        out.push_back(FirstBlock{m_loaderVersion, loaderSizeKb(), data});
+        out.push_back(FirstBlock{m_loaderVersion, loaderSizeKb(), data, m_startBlock, m_blockCount});
     // The data goes to the file before the check, so a failed block is in the dump too.
     out.push_back(WriteData{data});
 
     m_blockSum = wire::byteSum(data.constData(), data.size());
     m_totalSum += m_blockSum;
     if (static_cast<quint8>(m_rxBytes.at(wire::kFrameChecksumOffset)) != m_blockSum) {
-        finish(out, ReadoutEnd::blockSumWrong(QString::fromLatin1(wire::fourDigits(blockNumber()))));
+        finish(out, {ReadoutEnd::BlockSumWrong{blockNumber()}});
         return;
     }
     out.push_back(SendBytes{wire::kBlockSuccess + wire::fourDigits(blockNumber()) + '\r'});
-    out.push_back(LogEntry{QStringLiteral("Transfered successfully Block: %1").arg(blockNumber()), true});
+    out.push_back(LogEntry::closing(QStringLiteral("Transfered successfully Block: %1").arg(blockNumber())));
     ++m_blockIndex;
     requestNext(out);
 }
@@ -170,10 +170,10 @@ void ReadoutEngine::takeTotal(ReadoutEvents &out)
     const int received = static_cast<quint8>(m_rxBytes.at(0));
     if (received == m_totalSum) {
         out.push_back(SendBytes{wire::kDownSuccess});
-        finish(out, ReadoutEnd::complete());
+        finish(out, {ReadoutEnd::Complete{}});
     } else {
         // A wrong total means the dump cannot be trusted; say so rather than end quietly.
-        finish(out, ReadoutEnd::totalSumWrong(received, m_totalSum));
+        finish(out, {ReadoutEnd::TotalSumWrong{received, m_totalSum}});
     }
 }
 
@@ -188,8 +188,9 @@ int ReadoutEngine::expectedBytes() const
     return m_state == State::Frame ? wire::kFrameSize : 1;
 }
 
-QString ReadoutEngine::pendingName() const
+std::optional<int> ReadoutEngine::awaitedBlock() const
 {
-    return m_state == State::Frame ? "BLOCK: " + QString::fromLatin1(wire::fourDigits(blockNumber()))
-                                   : QStringLiteral("TOTALCRC");
+    if (m_state == State::Frame)
+        return blockNumber();
+    return std::nullopt;
 }

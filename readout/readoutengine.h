@@ -13,6 +13,7 @@
 #include <QByteArray>
 
 #include <chrono>
+#include <optional>
 
 // What a read-out waits for before the download, in the protocol's own terms.
 struct AwaitedAnswer
@@ -72,7 +73,8 @@ private:
     int blockNumber() const { return int(m_startBlock) + m_blockIndex; }
     int loaderSizeKb() const { return m_family ? m_family->sizeKb : 0; }
     int expectedBytes() const;
-    QString pendingName() const;
+    // The block whose frame is awaited; none while the total byte is.
+    std::optional<int> awaitedBlock() const;
 
     State m_state = State::Idle;
 

@@ -4,6 +4,7 @@
 // it from the engine after each batch.
 
 #include "readout/logentry.h"
+#include "readout/overloaded.h"
 #include "readout/readoutend.h"
 
 #include <QByteArray>
@@ -18,7 +19,7 @@ struct SendBytes
     QByteArray bytes;
 };
 
-// Send the wake-up byte every 300 ms, until KeyingOff.
+// Send the wake-up byte every wire::kKeyingInterval, until KeyingOff.
 struct KeyingOn
 {
 };
@@ -37,12 +38,15 @@ struct BannerRead
     QByteArray text;  // as received up to the end of "MICOM"; only its last 4 kB when longer
 };
 
-// The first block came: what names the dump, before any of its data is written.
+// The first block came: what names the dump, before any of its data is written, and the blocks
+// the read-out asks for, which are final by now.
 struct FirstBlock
 {
     QByteArray loaderVersion;  // as the banner gave it
     int loaderSizeKb = 0;      // 0: the banner named no family
     QByteArray data;           // the block's data bytes
+    int startBlock = 0;
+    int blockCount = 0;
 };
 
 // A block's data for the dump, written before its sum is checked.
@@ -57,16 +61,8 @@ struct LogWarning
     QString text;
 };
 
-// A ReadoutEnd is the last event of a read-out: the session reports it and closes what it holds.
+// A ReadoutEnd is the last event of a read-out: the session reports it, and the engine asks for
+// nothing more.
 using ReadoutEvent = std::variant<SendBytes, KeyingOn, KeyingOff, DiscardInput, BannerRead, FirstBlock, WriteData, LogEntry,
                                   LogWarning, ReadoutEnd>;
 using ReadoutEvents = std::vector<ReadoutEvent>;
-
-// std::visit with one lambda per event type.
-template <class... Handlers>
-struct overloaded : Handlers...
-{
-    using Handlers::operator()...;
-};
-template <class... Handlers>
-overloaded(Handlers...) -> overloaded<Handlers...>;

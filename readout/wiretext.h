@@ -4,10 +4,13 @@
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
+
 namespace wire {
 
 // Tool to loader.
 inline constexpr char kWakeUp = 0x1F;  // keying byte, sent until the loader answers
+inline constexpr std::chrono::milliseconds kKeyingInterval{300};
 inline const QByteArray kKData = "KDATA";
 inline const QByteArray kAckReply = "ack";
 inline const QByteArray kRequestDownload = "REQUEST_DOWNLOAD\r";

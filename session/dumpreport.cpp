@@ -83,12 +83,9 @@ QString totalSumWords(BlockTally::Total total)
 
 QString resultWords(const ReadoutEnd &end, bool warned)
 {
-    switch (end.reason) {
-    case EndReason::Complete:
+    if (end.is<ReadoutEnd::Complete>())
         return warned ? QStringLiteral("complete with warnings") : QStringLiteral("complete");
-    case EndReason::Stopped:
+    if (end.is<ReadoutEnd::Stopped>())
         return QStringLiteral("stopped before it was complete");
-    default:
-        return endLogText(end);
-    }
+    return endLogText(end);
 }

@@ -17,6 +17,10 @@ struct ReadoutRequest
     QString defaultFolder;      // where a blank folder text points
     QString label{};            // the box's label for the record; empty: none
     QString fileName{};         // the dump's file name, in place of the rules' one; empty: none
+    // A block whose sum is wrong ends the read-out. Port and dump file then stay open until the
+    // user closes them, with the log in view (the window's Close), or close at once.
+    enum class FailedBlock { WaitForClose, CloseAtOnce };
+    FailedBlock failedBlock = FailedBlock::WaitForClose;
 };
 
 struct StartOutcome

@@ -63,10 +63,10 @@ struct SessionRun
     SessionRun()
     {
         QObject::connect(&session, &ReadoutSession::portOpened, [this] { log.clear(); });
-        QObject::connect(&session, &ReadoutSession::logged,
-                         [this](const LogEntry &entry) { addToLog(entry.text, entry.continuesLine, entry.leavesLineOpen); });
-        QObject::connect(&session, &ReadoutSession::warning, [this](const QString &text) { addToLog(text); });
-        QObject::connect(&session, &ReadoutSession::incompleteDumpLeft, [this](const QString &text) { addToLog(text); });
+        QObject::connect(&session, &ReadoutSession::logged, [this](const LogEntry &entry) { addToLog(entry); });
+        QObject::connect(&session, &ReadoutSession::warning, [this](const QString &text) { addToLog(LogEntry::line(text)); });
+        QObject::connect(&session, &ReadoutSession::incompleteDumpLeft,
+                         [this](const QString &text) { addToLog(LogEntry::line(text)); });
         QObject::connect(&session, &ReadoutSession::progressChanged, [this](int done, int) { progress = done; });
         QObject::connect(&session, &ReadoutSession::ended, [this](const ReadoutEnd &e) {
             QVERIFY2(!end, "one end per read-out");
@@ -79,12 +79,7 @@ struct SessionRun
     }
     bool open(bool header = false) { return startSession(header).started(); }
     // Line ends as the window adds them.
-    void addToLog(const QString &text, bool continueLine = false, bool leaveOpen = false)
-    {
-        if (!continueLine && !log.isEmpty() && !log.endsWith('\n'))
-            log += "\r\n";
-        log += leaveOpen ? text : text + "\r\n";
-    }
+    void addToLog(const LogEntry &entry) { log += entry.endsLine() ? entry.text + "\r\n" : entry.text; }
     StartOutcome startSession(bool header)
     {
         end.reset();

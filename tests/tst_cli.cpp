@@ -13,6 +13,14 @@
 
 namespace {
 
+QProcessEnvironment withoutDisplay()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(name);
+    return env;
+}
+
 // One run of tamrix-read in its own folder, against a virtual receiver, with no display.
 struct CliRun
 {
@@ -21,11 +29,7 @@ struct CliRun
         if (!receiverArgs.contains("--none")
             && !receiver.start(receiverArgs + QStringList{"--write-image", folder.filePath("image.bin")}))
             return false;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove("DISPLAY");
-        env.remove("WAYLAND_DISPLAY");
-        env.remove("QT_QPA_PLATFORM");
-        process.setProcessEnvironment(env);
+        process.setProcessEnvironment(withoutDisplay());
         process.setWorkingDirectory(folder.path());
         process.start(program, cliArgs.replaceInStrings("PTY", receiver.devicePath()));
         return process.waitForStarted();
@@ -56,7 +60,12 @@ class TestCli : public QObject
     Q_OBJECT
 
 private slots:
-    void optionsAndConsoleText();
+    void theCommandLineIsRead();
+    void listPortsNamesTheSerialPorts();
+    void theWindowAnswersWithoutADisplay();
+    void ctrlCKeepsTheWindowsSettingsUnlessToldNot();
+    void theProgressBarShowsTheRateAndTheTimeLeft();
+    void theLoadersTextCannotDriveTheTerminal();
     void completeReadoutsInEveryLayout_data();
     void completeReadoutsInEveryLayout();
     void eachFailureHasItsStatus_data();
@@ -69,7 +78,7 @@ private slots:
     void anInterruptClosesPortAndDump();
 };
 
-void TestCli::optionsAndConsoleText()
+void TestCli::theCommandLineIsRead()
 {
     const auto parse = [](const QStringList &args) { return parseReadCommandLine(QStringList{"tamrix-read"} + args, "/here"); };
     ReadCommandLine c = parse({"--port", "3", "--size", "64", "--header", "--wait", "5"});
@@ -102,19 +111,22 @@ void TestCli::optionsAndConsoleText()
         QVERIFY(c.text.contains("Usage: tamrix-read --port DEVICE"));
     }
     QCOMPARE(int(parse({"--help"}).action), int(ReadCommandLine::Action::ShowText));
+}
+
+void TestCli::listPortsNamesTheSerialPorts()
+{
     QProcess list;
     list.start(QStringLiteral(TAMRIX_READ), {"--list-ports"});
     QVERIFY(list.waitForFinished());
     QCOMPARE(list.exitCode(), 0);
     QVERIFY(list.readAllStandardOutput().startsWith("/dev/ttyS0  COM 1"));
+}
 
-    // The window's help, version and usage errors need no display, as over SSH; the window
-    // system's own options still reach it.
+void TestCli::theWindowAnswersWithoutADisplay()
+{
+    // Help, version and usage errors, as over SSH; the window system's own options still reach it.
     QProcess window;
-    QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        noDisplay.remove(name);
-    window.setProcessEnvironment(noDisplay);
+    window.setProcessEnvironment(withoutDisplay());
     const QList<std::tuple<QStringList, int, QByteArray>> runs{{{"--help"}, 0, "--output <DIR>"},
                                                                {{"--bogus"}, 2, "Unknown option 'bogus'"},
                                                                {{"-platform", "offscreen", "--version"}, 0, "Tamrix "},
@@ -125,11 +137,15 @@ void TestCli::optionsAndConsoleText()
         QCOMPARE(window.exitStatus() == QProcess::NormalExit ? window.exitCode() : -1, status);
         QVERIFY((status ? window.readAllStandardError() : window.readAllStandardOutput()).contains(said));
     }
+}
 
+void TestCli::ctrlCKeepsTheWindowsSettingsUnlessToldNot()
+{
     // The demo's window leaves the remembered settings alone; one started as usual keeps its
     // port when Ctrl-C closes it.
+    QProcess window;
     QTemporaryDir config;
-    QProcessEnvironment offscreen = noDisplay;
+    QProcessEnvironment offscreen = withoutDisplay();
     offscreen.insert("XDG_CONFIG_HOME", config.path());
     offscreen.insert("QT_QPA_PLATFORM", "offscreen");
     window.setProcessEnvironment(offscreen);
@@ -142,11 +158,17 @@ void TestCli::optionsAndConsoleText()
         QVERIFY(window.waitForFinished() && window.exitStatus() == QProcess::NormalExit);
         QCOMPARE(QString::fromUtf8(readFile(settings)).contains("port=/dev/ttyS3"), !args.contains("--no-remember"));
     }
+}
 
+void TestCli::theProgressBarShowsTheRateAndTheTimeLeft()
+{
     QCOMPARE(progressText(0, 128, 0), QStringLiteral("[........................]   0/128 blocks"));
     QCOMPARE(progressText(64, 128, 11264), QStringLiteral("[############............]  64/128 blocks  11.0 kB/s  0:06 left"));
     QCOMPARE(progressText(128, 128, 11264), QStringLiteral("[########################] 128/128 blocks  11.0 kB/s  0:00 left"));
-    // A loader's banner must not drive the terminal.
+}
+
+void TestCli::theLoadersTextCannotDriveTheTerminal()
+{
     QCOMPARE(printable(QString::fromLatin1("6.0\x1b[2J\x07\x9b\t\xe9")), QString::fromLatin1("6.0?[2J??\t\xe9"));
 }
 
@@ -215,11 +237,10 @@ void TestCli::eachFailureHasItsStatus_data()
     QTest::addColumn<QString>("outEnd");
     QTest::addColumn<QString>("err");  // "...PART n:holds": then the line about the unfinished dump of n blocks
     const QStringList port{"--port", "PTY"};
-    // Why a read-out failed goes to standard error too, on a line of its own.
+    // Why a read-out failed goes to standard error too, on a line of its own. A failed block
+    // closes the port at once.
     QTest::newRow("bad block") << QStringList{"--bad-block", "1"} << port << 1
-                               << "REQUEST Block: 1921      CRC Error while receiving BLOCK: 1921\nThe read-out has stopped and "
-                                  "the dump is incomplete.\n"
-                                  "Serial port closed.\n"
+                               << "The read-out has stopped and the dump is incomplete.\nSerial port closed.\n"
                                << "CRC Error while receiving BLOCK: 1921\nThe read-out has stopped and the dump is incomplete.\n"
                                   "PART 2:1 of 128 checked blocks and the failed block 1921";
     QTest::newRow("bad total")

@@ -5,9 +5,9 @@
 
 #include "enginetranscript.h"
 
-#include "dumpfile/dumpname.h"
 #include "readout/readoutengine.h"
 #include "readout/wiretext.h"
+#include "session/dumprequest.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -70,7 +70,7 @@ QStringList event(const ReadoutEvent &e, const QByteArray &read, bool headerOpti
             [](const DiscardInput &) { return QStringList{"discard"}; },
             [](const BannerRead &banner) { return QStringList{"banner " + quoted(banner.text)}; },
             [&](const FirstBlock &block) {
-                const DumpPlan plan = planDump({headerOption, block.loaderSizeKb, block.loaderVersion, block.data});
+                const DumpPlan plan = planDump(dumpRequest(block, headerOption));
                 QStringList lines;
                 if (!plan.note.isEmpty())
                     lines << "warn " + said(plan.note);
@@ -82,11 +82,11 @@ QStringList event(const ReadoutEvent &e, const QByteArray &read, bool headerOpti
                 return QStringList{"write " + (frameData ? QString::number(write.data.size()) : quoted(write.data))};
             },
             [&](const LogEntry &entry) {
-                const QString how = entry.continuesLine ? "continue " : entry.leavesLineOpen ? "open " : "";
-                return QStringList{"log " + how + said(entry.text)};
+                static const QStringList places{"", "open ", "continue "};
+                return QStringList{"log " + places[int(entry.place)] + said(entry.text)};
             },
             [&](const LogWarning &warning) { return QStringList{"warn " + said(warning.text)}; },
-            [&](const ReadoutEnd &end) { return QStringList{"end " + ends[int(end.reason)] + ' ' + said(endLogText(end))}; },
+            [&](const ReadoutEnd &end) { return QStringList{"end " + ends[int(end.reason())] + ' ' + said(endLogText(end))}; },
         },
         e);
 }
@@ -107,10 +107,9 @@ QStringList replay(const QStringList &lines, int cutStep = -1, qsizetype cutAt =
         for (const ReadoutEvent &e : events) {
             for (const QString &line : event(e, read, headerOption))
                 out << (portOpen ? "> " : "> AFTER CLOSE ") + line;
-            if (const auto *end = std::get_if<ReadoutEnd>(&e)) {
+            // Nothing more is asked for after an end, whether the port closes now or at Close.
+            if (std::holds_alternative<ReadoutEnd>(e))
                 running = false;
-                portOpen = portOpen && end->waitsForClose();
-            }
         }
         // The session reads the progress after each batch; it shows here when it changed.
         const QString now = QStringLiteral("progress %1/%2").arg(engine.blocksChecked()).arg(engine.BlockCount());

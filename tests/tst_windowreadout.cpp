@@ -47,7 +47,10 @@ private slots:
     void closeKeepsTheSizeLockWhileTheHeaderIsTicked();
     void aFolderThatCannotTakeTheDumpIsRefusedAtOpen_data();
     void aFolderThatCannotTakeTheDumpIsRefusedAtOpen();
-    void theWindowShowsAFailedAndAGoodReadout();
+    void aBlankFolderTextMakesTheDefaultFolder();
+    void aFailedBlockKeepsTheWindowBusyUntilClose();
+    void aFolderMadeAtOpenLabelsItsDumps();
+    void closingTheWindowDuringAReadoutAsksFirst();
 };
 
 void TestWindowReadout::openingAPtyMakesTheWindowBusyAndCloseMakesItIdle()
@@ -167,140 +170,128 @@ void TestWindowReadout::closeKeepsTheSizeLockWhileTheHeaderIsTicked()
 
 void TestWindowReadout::aFolderThatCannotTakeTheDumpIsRefusedAtOpen_data()
 {
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("missing folder, not made") << "missing";  // the user says No
-    QTest::newRow("read-only folder") << "read-only";
-    QTest::newRow("empty text: the default folder") << "empty";
+    QTest::addColumn<bool>("readOnly");   // made so; otherwise missing
+    QTest::addColumn<QString>("prompt");  // how the box begins, %1 the folder
+    QTest::newRow("missing folder, not made") << false << "The folder %1 does not exist. Make it for the dump?";
+    QTest::newRow("read-only folder") << true << "Cannot save the dump in %1: ";
 }
 
 void TestWindowReadout::aFolderThatCannotTakeTheDumpIsRefusedAtOpen()
 {
-    QFETCH(QString, kind);
+    QFETCH(bool, readOnly);
+    QFETCH(QString, prompt);
     QTemporaryDir dir;
     QString folder = dir.filePath("out");
-    if (kind == "read-only") {
-        // Permissions do not stop root; the kernel's own folders do.
-        if (geteuid() == 0) {
-            folder = QStringLiteral("/proc");
-        } else {
-            QVERIFY(QDir().mkdir(folder));
-            QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-        }
-    } else if (kind == "empty") {
-        folder.clear();
-    }
-    // The default folder goes into a home of the test's own.
-    const QByteArray home = qgetenv("HOME");
-    qputenv("HOME", dir.path().toLocal8Bit());
-    const auto restoreHome = qScopeGuard([&] { qputenv("HOME", home); });
+    // Permissions do not stop root; the kernel's own folders do.
+    if (readOnly && geteuid() == 0)
+        folder = QStringLiteral("/proc");
+    else if (readOnly)
+        QVERIFY(QDir().mkdir(folder) && QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
     VirtualReceiver box;
     QVERIFY(box.start({"--silent"}));
     Window w;
-    w.answer = false;
+    w.answer = false;  // No to making the folder
     child<QLineEdit>(w.form, "Text2")->setText(folder);
     choosePort(w.form, box.devicePath());
     const QString log = logText(w.form);
     clickOpen(w.form);
-    if (kind == "empty") {
-        // The default folder, made by the first read-out that goes there.
-        QVERIFY(w.boxes.isEmpty());
-        QVERIFY(w.form.isPortOpen());
-        QVERIFY(QFileInfo(dir.filePath("Tamrix")).isDir());
-        clickClose(w.form);
-        return;
-    }
     QCOMPARE(w.boxes.size(), 1);
-    const QString expected = kind == "missing" ? "The folder " + folder + " does not exist. Make it for the dump?"
-                                               : "Cannot save the dump in " + folder + ": ";
-    QVERIFY2(w.boxes[0].prompt.startsWith(expected), qPrintable(w.boxes[0].prompt));
-    QVERIFY(!QFileInfo::exists(dir.filePath("out")));
-    QVERIFY(!w.form.isPortOpen());
+    QVERIFY2(w.boxes[0].prompt.startsWith(prompt.arg(folder)), qPrintable(w.boxes[0].prompt));
+    QCOMPARE(QFileInfo::exists(dir.filePath("out")), readOnly && geteuid() != 0);
     QCOMPARE(controlStates(w.form), kIdle);
     QCOMPARE(logText(w.form), log);
     QTest::qWait(400);
     QVERIFY(box.received().isEmpty());
 }
 
-void TestWindowReadout::theWindowShowsAFailedAndAGoodReadout()
+void TestWindowReadout::aBlankFolderTextMakesTheDefaultFolder()
+{
+    // The default folder goes into a home of the test's own, made by the first read-out there.
+    QTemporaryDir home;
+    const QByteArray realHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    const auto restoreHome = qScopeGuard([&] { qputenv("HOME", realHome); });
+    VirtualReceiver box;
+    QVERIFY(box.start({"--silent"}));
+    Window w;
+    child<QLineEdit>(w.form, "Text2")->clear();
+    choosePort(w.form, box.devicePath());
+    clickOpen(w.form);
+    QVERIFY(w.boxes.isEmpty());
+    QVERIFY(w.form.isPortOpen());
+    QVERIFY(QFileInfo(home.filePath("Tamrix")).isDir());
+    clickClose(w.form);
+}
+
+void TestWindowReadout::aFailedBlockKeepsTheWindowBusyUntilClose()
 {
     VirtualReceiver receiver;
+    QVERIFY(receiver.start({"--bad-block", "1"}));
     QTemporaryDir dir;
-    QVERIFY(receiver.start(
-        {"--bad-block", "1", "--faults-once", "--version", "4.1.0.0", "--write-image", dir.filePath("image.bin")}));
+    Window w;
+    child<QLineEdit>(w.form, "Text2")->setText(dir.path());
+    choosePort(w.form, receiver.devicePath());
+    clickOpen(w.form);
+    const QString stopped = "REQUEST Block: 1921      CRC Error while receiving BLOCK: 1921\n"
+                            "The read-out has stopped and the dump is incomplete. Click Close to end it.\n";
+    QTRY_VERIFY_WITH_TIMEOUT(logText(w.form).endsWith(stopped), 20000);
+    QCOMPARE(controlStates(w.form), kBusy);
+    QCOMPARE(lampColor(w.form), 65280);
+    clickClose(w.form);
+    QVERIFY2(logText(w.form).section(stopped, 1).startsWith("Serial port closed.\nDump incomplete: "),
+             qPrintable(logText(w.form)));
+    QCOMPARE(controlStates(w.form), kIdle);
+    QCOMPARE(lampColor(w.form), 255);
+}
+
+void TestWindowReadout::aFolderMadeAtOpenLabelsItsDumps()
+{
+    VirtualReceiver receiver;
+    QVERIFY(receiver.start());
+    QTemporaryDir dir;
     Window w;
     w.form.show();
     // A folder for the box, made when Open asks, whose name labels its dumps.
     const QString folder = dir.filePath("SN1004");
     child<QLineEdit>(w.form, "Text2")->setText(folder);
     choosePort(w.form, receiver.devicePath());
-    auto *bar = child<QProgressBar>(w.form, "ProgressBar1");
-
-    // A failed block: the window stays busy, with the lamp green, until Close.
-    clickOpen(w.form);
-    const QString failed = "REQUEST Block: 1921      CRC Error while receiving BLOCK: 1921\n"
-                           "The read-out has stopped and the dump is incomplete. Click Close to end it.\n";
-    QTRY_VERIFY_WITH_TIMEOUT(logText(w.form).endsWith(failed), 20000);
-    QCOMPARE(controlStates(w.form), kBusy);
-    QCOMPARE(lampColor(w.form), 65280);
-    QCOMPARE(bar->value(), 1);
-    clickClose(w.form);
-    QVERIFY(logText(w.form).endsWith(failed
-                                     + "Serial port closed.\n"
-                                       "Dump incomplete: "
-                                     + folder + "/BLdump.bin.part"
-                                     + " holds 1 of 128 checked blocks and the failed block 1921\n"));
-    QCOMPARE(controlStates(w.form), kIdle);
-    QCOMPARE(lampColor(w.form), 255);
-
-    // Open again: a whole read-out, and the window idle when it is over.
     clickOpen(w.form);
     QTRY_VERIFY_WITH_TIMEOUT(!w.form.isPortOpen(), 20000);
-    const QString log = logText(w.form);
-    const QString warning = "the loader was not recognised, so the size comes from the size option: blocks 1920 to 2047.";
-    QVERIFY2(log.startsWith("sending request... Turn now your receiver on.\nBL version: 4.1.0.0\n\nBL size:  0 kB\nWarning: "
-                            + warning),
-             qPrintable(log));
-    // The next name: the unfinished dump keeps its own.
-    QVERIFY(log.contains("Transfered successfully Block: 2047\nTransfer succesfull!\nSaved " + folder + "/BLdump.1.bin"
-                         + " (131072 bytes, SHA-256 "));
-    // The warning, 130 lines up, once more at the end.
-    QVERIFY(log.endsWith(")\nSerial port closed.\nSaved with warnings: T" + warning.mid(1) + '\n'));
-    QCOMPARE(controlStates(w.form), kIdle);
-    QCOMPARE(lampColor(w.form), 255);
+    QCOMPARE(w.boxes.size(), 1);
+    QFile record(folder + "/BLdump.bin.txt");
+    QVERIFY(record.open(QIODevice::ReadOnly) && record.readAll().contains("\nlabel: SN1004\n"));
+    auto *bar = child<QProgressBar>(w.form, "ProgressBar1");
     QCOMPARE(bar->value(), 128);
-    QCOMPARE(bar->maximum(), 128);
     // However fast the blocks came, log and bar are painted again once they stop.
     QTRY_VERIFY(child<LogView>(w.form, "Text1")->updatesEnabled() && bar->updatesEnabled());
-    QFile dump(folder + "/BLdump.1.bin"), image(dir.filePath("image.bin")), record(folder + "/BLdump.1.bin.txt");
-    QVERIFY(dump.open(QIODevice::ReadOnly) && image.open(QIODevice::ReadOnly) && record.open(QIODevice::ReadOnly));
-    QCOMPARE(dump.readAll(), image.readAll());
-    QVERIFY(record.readAll().contains("\nlabel: SN1004\n"));
-    QCOMPARE(w.boxes.size(), 1);  // the folder's
+}
 
-    // Closing the window in the middle of a read-out asks first; Yes closes port and dump file as
-    // Close does, and the lines that adds go to the terminal too.
+void TestWindowReadout::closingTheWindowDuringAReadoutAsksFirst()
+{
+    VirtualReceiver receiver;
     QVERIFY(receiver.start({"--stall", "3:100"}));
+    QTemporaryDir dir;
+    Window w;
+    w.form.show();
+    child<QLineEdit>(w.form, "Text2")->setText(dir.path());
     choosePort(w.form, receiver.devicePath());
     clickOpen(w.form);
     QTRY_VERIFY_WITH_TIMEOUT(logText(w.form).endsWith("REQUEST Block: 1923      "), 20000);
-    QVERIFY(w.form.isDumpFileOpen());
     QStringList lastLines;
     connect(&w.form, &Form1::closedDuringReadout, [&](const QStringList &lines) { lastLines = lines; });
     w.answer = false;
     w.form.close();
-    QCOMPARE(w.boxes.size(), 2);
-    QCOMPARE(w.boxes[1].prompt, QStringLiteral("A read-out is running. Stop it and close Tamrix?"));
+    QCOMPARE(w.boxes.size(), 1);
+    QCOMPARE(w.boxes[0].prompt, QStringLiteral("A read-out is running. Stop it and close Tamrix?"));
     QVERIFY(w.form.isVisible() && w.form.isDumpFileOpen());
+    // Yes closes port and dump file as Close does, and the lines that adds go to the terminal too.
     w.answer = true;
     w.form.close();
     QVERIFY(!w.form.isVisible());
-    QVERIFY(!w.form.isPortOpen());
-    QVERIFY(!w.form.isDumpFileOpen());
-    QCOMPARE(QFileInfo(folder + "/BLdump.2.bin.part").size(), 3 * 1024);
-    QCOMPARE(
-        lastLines,
-        (QStringList{"Serial port closed.", "Dump incomplete: " + folder + "/BLdump.2.bin.part holds 3 of 128 checked blocks"}));
-    QCOMPARE(w.boxes.size(), 3);
+    QVERIFY(!w.form.isPortOpen() && !w.form.isDumpFileOpen());
+    QCOMPARE(lastLines,
+             (QStringList{"Serial port closed.",
+                          "Dump incomplete: " + dir.path() + "/BLdump.bin.part holds 3 of 128 checked blocks"}));
 }
 
 QTEST_MAIN(TestWindowReadout)

@@ -4,7 +4,7 @@
 // "held" on stdout and keeps the port open until its stdin reaches EOF or it
 // is sent SIGTERM. Tests use it to make a port "held by another process".
 
-#include "cli/interruptwatch.h"
+#include "process/interruptwatch.h"
 
 #include <QCoreApplication>
 #include <QSerialPort>

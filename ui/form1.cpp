@@ -44,9 +44,8 @@ QFont dialogFont()
 #else
     const QStringList families = QFontDatabase().families();
 #endif
-    QFont font = families.contains(QStringLiteral("MS Sans Serif"))
-        ? QFont(QStringLiteral("MS Sans Serif"))
-        : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    QFont font = families.contains(QStringLiteral("MS Sans Serif")) ? QFont(QStringLiteral("MS Sans Serif"))
+                                                                    : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setPointSizeF(8.25);
     font.setWeight(QFont::Normal);
     // Plain Latin text needs no shaping; skipping it halves the cost of painting the log,
@@ -124,10 +123,12 @@ void Form1::buildControls()
     txtNumber = make<QLineEdit>(frmDataInfo, "txtNumber");
     txtNumber->setEnabled(false);
     placeInTwips(txtNumber, 1680, 500, 495, 285);
-    optBL64 = make<QRadioButton>(frmDataInfo, "optBL64", QStringLiteral("BL 64 kB"));
+    optBL64 = make<QRadioButton>(frmDataInfo, "optBL64");
     placeInTwips(optBL64, 2400, 200, 1095, 255);
-    optBL128 = make<QRadioButton>(frmDataInfo, "optBL128", QStringLiteral("BL 128 kB"));
+    optBL128 = make<QRadioButton>(frmDataInfo, "optBL128");
     placeInTwips(optBL128, 2400, 500, 1095, 255);
+    for (const auto &[option, sizeKb] : sizeOptions())
+        option->setText(QStringLiteral("BL %1 kB").arg(sizeKb));
 
     Command1 = make<QPushButton>(this, "Command1", QStringLiteral("Open"));
     placeInTwips(Command1, 5520, 270, 615, 375);
@@ -193,17 +194,15 @@ void Form1::connectControls()
     connect(Command1, &QPushButton::clicked, this, &Form1::RunReadout);
     connect(Command2, &QPushButton::clicked, this, &Form1::ClosePort);
     connectSession();
-    connect(optBL64, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            onOptBL64Click();
-    });
-    connect(optBL128, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            onOptBL128Click();
-    });
-    // Of the size options only the selected one is a tab stop; the arrow keys move between them.
-    for (QRadioButton *option : {optBL64, optBL128}) {
-        const auto followSelection = [option](bool on) { option->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus); };
+    for (const auto &[option, sizeKb] : sizeOptions()) {
+        connect(option, &QRadioButton::toggled, this, [this, sizeKb = sizeKb](bool on) {
+            if (on)
+                showBlockRange(sizeKb);
+        });
+        // Of the size options only the selected one is a tab stop; the arrow keys move between them.
+        const auto followSelection = [option = option](bool on) {
+            option->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
+        };
         followSelection(option->isChecked());
         connect(option, &QRadioButton::toggled, option, followSelection);
     }

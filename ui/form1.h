@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <utility>
 
 class LinkLabel;
 class PortBox;
@@ -86,8 +87,8 @@ private:
     void connectSession();
 
     // Settings
-    void onOptBL64Click();
-    void onOptBL128Click();
+    // The size options and the loader size each asks for.
+    QList<std::pair<QRadioButton *, int>> sizeOptions() const;
     void showBlockRange(int sizeKb);
     int sizeOption() const;
     void selectSizeOption(int sizeKb);

@@ -18,7 +18,7 @@ bool Form1::OpenPort(const ReadoutRequest &request)
     if (outcome.started())
         return true;
     if (outcome.boxTitle.isEmpty())
-        Text1->add(outcome.words);
+        Text1->add(LogEntry::line(outcome.words));
     else
         showMessageBox(outcome.words, outcome.boxTitle);
     return false;

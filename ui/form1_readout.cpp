@@ -40,15 +40,10 @@ void Form1::RunReadout()
 
 void Form1::connectSession()
 {
-    connect(&m_session, &ReadoutSession::logged, Text1,
-            [this](const LogEntry &entry) { Text1->add(entry.text, entry.continuesLine, entry.leavesLineOpen); });
-    const auto lineOfItsOwn = [this](const QString &line) { Text1->add(line); };
+    connect(&m_session, &ReadoutSession::logged, Text1, [this](const LogEntry &entry) { Text1->add(entry); });
+    const auto lineOfItsOwn = [this](const QString &line) { Text1->add(LogEntry::line(line)); };
     connect(&m_session, &ReadoutSession::warning, Text1, lineOfItsOwn);
     connect(&m_session, &ReadoutSession::incompleteDumpLeft, Text1, lineOfItsOwn);
-    connect(&m_session, &ReadoutSession::ended, Text1, [lineOfItsOwn](const ReadoutEnd &end) {
-        if (end.waitsForClose())
-            lineOfItsOwn(QStringLiteral("The read-out has stopped and the dump is incomplete. Click Close to end it."));
-    });
     // Each read-out's log starts afresh.
     connect(&m_session, &ReadoutSession::portOpened, this, [this] {
         Text1->clear();

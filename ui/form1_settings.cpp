@@ -74,25 +74,34 @@ void Form1::saveSettings()
     m_store->setValue(kHeaderKey, chkBL->isChecked());
 }
 
-void Form1::onOptBL64Click()
+QList<std::pair<QRadioButton *, int>> Form1::sizeOptions() const
 {
-    showBlockRange(64);
-}
-
-void Form1::onOptBL128Click()
-{
-    showBlockRange(128);
+    // The design's two options offer the family table's sizes, the smaller one first.
+    const QList<int> sizes = loaderSizeOptions();
+    return {{optBL64, sizes.at(0)}, {optBL128, sizes.at(1)}};
 }
 
 int Form1::sizeOption() const
 {
-    return optBL64->isChecked() ? 64 : 128;
+    for (const auto &[option, sizeKb] : sizeOptions()) {
+        if (option->isChecked())
+            return sizeKb;
+    }
+    return defaultLoaderSize();
 }
 
 void Form1::selectSizeOption(int sizeKb)
 {
-    // Through the handler a click runs, so the block boxes follow.
-    (sizeKb == 64 ? optBL64 : optBL128)->setChecked(true);
+    // A size no option offers, as a setting kept by another version may hold, gets the default.
+    for (const int size : {sizeKb, defaultLoaderSize()}) {
+        for (const auto &[option, optionSize] : sizeOptions()) {
+            if (optionSize == size) {
+                // Through the handler a click runs, so the block boxes follow.
+                option->setChecked(true);
+                return;
+            }
+        }
+    }
 }
 
 void Form1::lockSizeOptions()

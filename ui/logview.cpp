@@ -26,12 +26,13 @@ LogView::LogView(QWidget *parent) : QPlainTextEdit(parent)
     });
 }
 
-void LogView::add(const QString &text, bool continueLine, bool leaveOpen)
+void LogView::add(const LogEntry &entry)
 {
     const QString lineEnd = QStringLiteral("\r\n");
-    // A line of its own ends whatever the last one left open, a line the user typed too.
-    const bool endOpenLine = !continueLine && !document()->lastBlock().text().isEmpty();
-    insertAtEnd((endOpenLine ? lineEnd : QString()) + text + (leaveOpen ? QString() : lineEnd));
+    // Text the user typed at the end, or the instruction the box starts with, keeps its line: an
+    // entry that begins a line begins a fresh one.
+    const bool endTypedLine = entry.place != LogEntry::Place::Closing && !document()->lastBlock().text().isEmpty();
+    insertAtEnd((endTypedLine ? lineEnd : QString()) + entry.text + (entry.endsLine() ? lineEnd : QString()));
 }
 
 void LogView::insertAtEnd(const QString &message)

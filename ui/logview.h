@@ -2,6 +2,8 @@
 // The log: a text box the tool appends to and the user may type into. After every change the
 // caret goes to the end, so the last line stays in view and typed text lands at the end.
 
+#include "readout/logentry.h"
+
 #include <QPlainTextEdit>
 
 class LogView : public QPlainTextEdit
@@ -11,10 +13,9 @@ class LogView : public QPlainTextEdit
 public:
     explicit LogView(QWidget *parent = nullptr);
 
-    // Adds `text`, which holds no line end: continuing the line left open, or else on a line of
-    // its own; the line is then ended (CR LF), unless `leaveOpen`. The log's line ends are added
-    // here and nowhere else.
-    void add(const QString &text, bool continueLine = false, bool leaveOpen = false);
+    // Adds an entry, which holds no line end, and ends its line (CR LF) where the entry does. The
+    // log's line ends are added here and nowhere else.
+    void add(const LogEntry &entry);
     QString text() const { return toPlainText(); }
 
 private:

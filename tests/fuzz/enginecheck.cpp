@@ -2,8 +2,8 @@
 
 #include "../enginetranscript.h"
 
-#include "dumpfile/dumpname.h"
 #include "readout/wiretext.h"
+#include "session/dumprequest.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,7 +33,7 @@ void EngineCheck::run(const SessionInput &input)
 
     for (qsizetype i = 0; i < input.reads.size(); ++i) {
         if (i == input.closeBefore) {
-            m_portOpen = false;
+            m_over = true;
             m_engine.stop();
         }
         const QByteArray &read = input.reads[i];
@@ -44,34 +44,30 @@ void EngineCheck::run(const SessionInput &input)
 void EngineCheck::apply(const ReadoutEvents &events)
 {
     for (const ReadoutEvent &event : events) {
-        require(m_portOpen, "nothing is asked for once the port is closed");
-        std::visit(
-            overloaded{
-                [this](const SendBytes &send) { checkSend(send.bytes); },
-                [this](const FirstBlock &block) {
-                    require(!m_dumpNamed && m_writes == 0, "the dump is named once, before any data");
-                    require(m_framesRequested == 1, "the dump is named at the first frame");
-                    // As the session names it.
-                    checkFileName(planDump({m_headerOption, block.loaderSizeKb, block.loaderVersion, block.data}).fileName);
-                    m_dumpNamed = true;
-                },
-                [this](const WriteData &write) {
-                    require(m_dumpNamed, "data goes to a named dump");
-                    require(write.data.size() == wire::kBlockDataSize, "a frame gives 1024 data bytes");
-                    require(++m_writes <= m_framesRequested, "one write per requested frame at most");
-                },
-                [this](const ReadoutEnd &end) {
-                    if (end.reason == EndReason::Complete)
-                        require(m_writes == m_engine.BlockCount() && m_sent == m_goodWire,
-                                "only a read-out with every block is complete");
-                    if (!end.waitsForClose()) {
-                        m_portOpen = false;
-                        m_engine.stop();
-                    }
-                },
-                [](const auto &) {},
-            },
-            event);
+        require(!m_over, "nothing is asked for once the read-out is over or its port closed");
+        std::visit(overloaded{
+                       [this](const SendBytes &send) { checkSend(send.bytes); },
+                       [this](const FirstBlock &block) {
+                           require(!m_dumpNamed && m_writes == 0, "the dump is named once, before any data");
+                           require(m_framesRequested == 1, "the dump is named at the first frame");
+                           checkFileName(planDump(dumpRequest(block, m_headerOption)).fileName);
+                           m_dumpNamed = true;
+                       },
+                       [this](const WriteData &write) {
+                           require(m_dumpNamed, "data goes to a named dump");
+                           require(write.data.size() == wire::kBlockDataSize, "a frame gives 1024 data bytes");
+                           require(++m_writes <= m_framesRequested, "one write per requested frame at most");
+                       },
+                       [this](const ReadoutEnd &end) {
+                           if (end.is<ReadoutEnd::Complete>())
+                               require(m_writes == m_engine.BlockCount() && m_sent == m_goodWire,
+                                       "only a read-out with every block is complete");
+                           // Once ended it asks for nothing more, whether its port closes now or at Close.
+                           m_over = true;
+                       },
+                       [](const auto &) {},
+                   },
+                   event);
     }
     require(m_engine.blocksChecked() >= 0 && m_engine.blocksChecked() <= m_engine.BlockCount(),
             "progress stays within its maximum");

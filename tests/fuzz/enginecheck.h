@@ -19,7 +19,7 @@ private:
     void checkFileName(const QString &name);
 
     ReadoutEngine m_engine;
-    bool m_portOpen = true;
+    bool m_over = false;  // ended, or its port closed
     QByteArray m_sent;
     QByteArray m_goodWire;  // the wire of a complete session, once start and count are known
     bool m_headerOption = false;

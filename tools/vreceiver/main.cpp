@@ -5,9 +5,9 @@
 // first line of stdout, and plays the box's boot loader on it until it is
 // killed (or until a --hangup fault ends it). Run with --help for the options.
 
-#include "cli/interruptwatch.h"
 #include "flashimage.h"
 #include "options.h"
+#include "process/interruptwatch.h"
 #include "ptyport.h"
 #include "receiver.h"
 

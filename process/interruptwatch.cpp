@@ -1,4 +1,4 @@
-#include "cli/interruptwatch.h"
+#include "process/interruptwatch.h"
 
 #ifdef Q_OS_WIN
 

@@ -1,4 +1,4 @@
-#include "cli/qtmessages.h"
+#include "process/qtmessages.h"
 
 #include <QtGlobal>
 

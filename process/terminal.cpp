@@ -1,4 +1,4 @@
-#include "cli/terminal.h"
+#include "process/terminal.h"
 
 #ifdef Q_OS_WIN
 #include <io.h>
