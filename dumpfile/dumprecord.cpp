@@ -6,7 +6,6 @@ namespace {
 
 const QByteArray kNoHeader = "none";
 const QByteArray kFromSizeOption = ", from the size option";
-const QByteArray kWarningPrefix = "Warning: ";
 
 // Bytes from the line: printable ASCII stays, everything else and the backslash are escaped, so
 // the record stays one line of text a value and the escapes read back unambiguously.
@@ -59,6 +58,12 @@ QByteArray visibleText(const QString &text)
 
 }  // namespace
 
+QString warningSentence(const QString &logLine)
+{
+    const QLatin1String prefix("Warning: ");
+    return logLine.startsWith(prefix) ? logLine.mid(prefix.size()) : logLine;
+}
+
 QByteArray recordText(const DumpRecord &record)
 {
     QByteArray text;
@@ -82,7 +87,7 @@ QByteArray recordText(const DumpRecord &record)
     line("total sum", visibleText(record.totalSum));
     line("result", visibleText(record.result));
     for (const QString &warning : record.warnings)
-        line("warning", visibleText(warning.startsWith(kWarningPrefix) ? warning.mid(kWarningPrefix.size()) : warning));
+        line("warning", visibleText(warningSentence(warning)));
     if (!record.madeFrom.isEmpty())
         line("made from", visibleText(record.madeFrom));
     if (record.header)

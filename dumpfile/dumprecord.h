@@ -54,5 +54,8 @@ struct DumpRecord
 };
 
 QByteArray recordText(const DumpRecord &record);
+// A warning as the record and the closing summary say it: the log's line without its
+// "Warning: ", which only the log needs to stand out.
+QString warningSentence(const QString &logLine);
 // The record `text` holds; none when it is not a record of a dump (no size or SHA-256).
 std::optional<DumpRecord> recordFromText(const QByteArray &text);

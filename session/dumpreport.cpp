@@ -1,5 +1,6 @@
 #include "session/dumpreport.h"
 
+#include "dumpfile/dumprecord.h"
 #include "dumpfile/dumpwriter.h"
 #include "readout/readoutend.h"
 #include "session/outputfolder.h"
@@ -30,10 +31,9 @@ QString uniformDataWarning(const DumpWriter &dump)
 QString savedWithWarningsText(const QStringList &warnings)
 {
     QStringList sentences;
-    for (QString warning : warnings) {
-        if (warning.startsWith(QLatin1String("Warning: ")))
-            warning = warning.mid(9);
-        sentences << warning.left(1).toUpper() + warning.mid(1);
+    for (const QString &warning : warnings) {
+        const QString sentence = warningSentence(warning);
+        sentences << sentence.left(1).toUpper() + sentence.mid(1);
     }
     return "Saved with warnings: " + sentences.join(' ');
 }
