@@ -45,6 +45,9 @@ void TestSession::completeReadoutsInEveryLayout_data()
     // What comes before the banner does not disturb the read-out.
     QTest::newRow("binary noise") << QStringList{"--binary-noise", "65536"} << false << 128 << "BLdump.bin" << QByteArray()
                                   << v6021;
+    // Less than twice the record's 4 kB of banner: the banner is cut to size however the reads fall.
+    QTest::newRow("binary noise under 8 kB") << QStringList{"--binary-noise", "6000"} << false << 128 << "BLdump.bin" << QByteArray()
+                                             << v6021;
     QTest::newRow("unrecognised loader") << QStringList{"--version", "4.1.0.0", "--size", "128"} << false << 128 << "BLdump.bin"
                                          << QByteArray()
                                          << "4.1.0.0\r\r\nBL size:  0 kB\r\nWarning: the loader was not recognised, so the size "
