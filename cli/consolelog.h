@@ -4,7 +4,7 @@
 // there that the other lines pass around.
 
 #include "process/terminal.h"
-#include "readout/logentry.h"
+#include "session/loglines.h"
 
 #include <QElapsedTimer>
 #include <QString>

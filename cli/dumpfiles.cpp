@@ -1,19 +1,26 @@
 #include "cli/dumpfiles.h"
 
 #include "cli/readcommand.h"
-#include "dumpfile/dumpcheck.h"
-#include "dumpfile/dumpwriter.h"
-#include "dumpfile/kupform.h"
 #include "process/terminal.h"
-#include "session/dumpreport.h"
+#include "session/saveddumps.h"
+
+namespace {
+
+void writeLines(std::FILE *stream, const QString &prefix, const QStringList &lines)
+{
+    for (const QString &line : lines)
+        writeText(stream, prefix + line + '\n');
+}
+
+}  // namespace
 
 int verifyDumps(const QStringList &files)
 {
     int status = kExitComplete;
     for (const QString &file : files) {
-        const DumpCheck check = checkDump(file);
-        writeText(stdout, file + (check.isOk() ? QStringLiteral(": OK\n") : ": FAILED (" + check.problem + ")\n"));
-        if (!check.isOk())
+        const SavedDumpOutcome outcome = verifySavedDump(file);
+        writeLines(stdout, {}, outcome.lines);
+        if (!outcome.ok)
             status = kExitFailed;
     }
     return status;
@@ -23,16 +30,13 @@ int addKupHeaders(const QStringList &files)
 {
     int status = kExitComplete;
     for (const QString &file : files) {
-        DumpWriter writer;
-        QString problem;
-        if (!addKupHeader(file, &writer, &problem)) {
-            writeText(stderr, "tamrix-read: " + file + ": " + problem + '\n');
+        const SavedDumpOutcome outcome = addKupHeaderTo(file);
+        if (outcome.ok) {
+            writeLines(stdout, {}, outcome.lines);
+        } else {
+            writeLines(stderr, QStringLiteral("tamrix-read: "), outcome.lines);
             status = kExitFailed;
-            continue;
         }
-        writeText(stdout, savedText(writer) + '\n');
-        if (const QString identical = identicalText(writer); !identical.isEmpty())
-            writeText(stdout, identical + '\n');
     }
     return status;
 }

@@ -2,7 +2,7 @@
 // The log: a text box the tool appends to and the user may type into. After every change the
 // caret goes to the end, so the last line stays in view and typed text lands at the end.
 
-#include "readout/logentry.h"
+#include "session/loglines.h"
 
 #include <QPlainTextEdit>
 
